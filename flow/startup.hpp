@@ -1,0 +1,20 @@
+#pragma once
+// From process start to process end: the option defaults, the loop of games
+// with the start window, the greetings, the game screen and the words.
+
+namespace schlingo {
+struct Program;
+
+// Process start (steps 1 and 2) and then the game loop forever; the process
+// ends inside (Beenden, Esc, window close, missing word list).
+[[noreturn]] void runProgram(Program& program);
+
+// One pass of the game loop, steps 3 to 16: returns after a lost game.
+void playGame(Program& program);
+
+// Per-word reset, then the highscore table read again.
+void beginWord(Program& program);
+// Clears letterUsed and letterMissed 1..31.
+void clearLetterFlags(Program& program);
+
+} // namespace schlingo

@@ -1,0 +1,24 @@
+#pragma once
+// The graphics window's shared state: the frame buffer (Screen) and the
+// keyboard and pointer (Input), both guarded by one lock that the game thread
+// and the back end's presenter thread share.
+
+#include "platform/backend.hpp"
+#include "platform/input.hpp"
+#include "platform/screen.hpp"
+
+#include <mutex>
+
+namespace schlingo::platform {
+
+struct Display {
+    explicit Display(Backend& backend) : screen(backend, lock), input(backend, lock) {}
+
+    // Guards the frame buffer, its dirty and changed rows, the key state table,
+    // the key buffer with its flag, and the pointer state.
+    std::mutex lock;
+    Screen screen;
+    Input input;
+};
+
+} // namespace schlingo::platform

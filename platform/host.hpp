@@ -1,0 +1,37 @@
+#pragma once
+// Host services that differ by operating system but not by desktop: the file
+// system. One implementation per OS (platform/linux/host_linux.cpp,
+// platform/win32/host_win32.cpp); the scripted back end uses the host's real
+// files too. Game thread only; every call blocks until the file system answers.
+
+#include <cstdio>
+#include <string>
+
+namespace schlingo::platform::host {
+
+// Opens a file by its Windows-1252 name (relative to the working directory, or
+// a full path from programDirectory()). Linux converts the name to UTF-8, Windows
+// to UTF-16 for the wide file API. mode is an fopen mode ("rb", "wb", "ab").
+// Returns nullptr when the file cannot be opened (or names a directory).
+std::FILE* openFile(const std::string& name, const char* mode);
+
+// Flushes the C buffer and the operating system's cache of f to the disk.
+bool flushToDisk(std::FILE* f);
+
+// Replaces `target` by `source` in one step (rename / MoveFileEx with replace
+// and write-through). Both are Windows-1252 names. False leaves both as they were.
+bool replaceFile(const std::string& source, const std::string& target);
+
+// Removes a file; false when it was not there or could not be removed.
+bool removeFile(const std::string& name);
+
+// The directory that holds the program's executable, without a trailing
+// separator (a drive root keeps its own), as a Windows-1252 name that openFile
+// accepts. Where the real path holds characters that Windows-1252 lacks, the
+// host returns another name of the same directory that openFile still finds.
+std::string programDirectory();
+
+// The separator of paths on this host.
+char pathSeparator();
+
+} // namespace schlingo::platform::host

@@ -1,0 +1,80 @@
+#pragma once
+// Keyboard and pointer of the graphics window: key state by scan code (set 1),
+// the buffer of typed keys, sleeping, and the pointer. The presenter thread
+// feeds it from window events; the game thread reads it. Both sides hold
+// Display::lock while they touch the state below.
+
+#include "platform/backend.hpp"
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace schlingo::platform {
+
+struct MouseState {
+    int x = -1, y = -1, wheel = -1, buttons = -1, confined = -1;
+    int status = 1; // 0 valid, 1 not available
+};
+
+// Keys without a character; their buffer code is 255 + 256 x the PC BIOS
+// extended code, which depends on Shift and Ctrl.
+enum class NamedKey {
+    Up, Down, Left, Right, Insert, Delete, Home, End, PageUp, PageDown,
+    F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12
+};
+// The BIOS extended code of a named key, 0 for none (F10 and Alt posts nothing).
+int biosExtendedCode(NamedKey key, bool shift, bool ctrl);
+
+inline constexpr std::uint32_t closeRequestCode = 255 + 256 * 107;
+
+class Input {
+public:
+    Input(Backend& backend, std::mutex& displayLock);
+
+    // --- game thread ---
+    int isKeyDown(int scanCode);   // -1 down, 0 up
+    std::string readKey();         // "", one byte, or the two bytes 255 and the code
+    void sleepFor(int milliseconds);
+    MouseState readMouse();
+
+    // --- presenter thread, Display::lock held ---
+    // A physical key went down or up; scanCode is set 1 with the extended prefix
+    // folded away (0..127). A press is kept until the next refreshKeyTable even
+    // if the release comes first, so no tap between two passes is lost.
+    void keyEvent(int scanCode, bool down);
+    // Once per presenter pass: the table the game sees becomes what is held now
+    // plus what was pressed since the last pass. Not refreshed while inactive.
+    void refreshKeyTable();
+    // Post a typed key: a code page 437 byte (< 256) or 255 + 256 x extended
+    // code, repeat times (auto-repeat).
+    void postKey(std::uint32_t code, int repeat = 1);
+    void postCloseRequest() { postKey(closeRequestCode); }
+    // Activation changed: every key goes up.
+    void setActive(bool active);
+    // Pointer moved to client (x, y); inside is false once it left the client area.
+    void pointerMoved(int x, int y, bool inside);
+    void setButtons(int mask); // bit 0 left, 1 right, 2 middle, 3 and 4 extra
+    void wheelMoved(int notches); // + away from the user
+    // A new screen was opened: buttons and wheel back to 0, keys kept.
+    void screenOpened();
+
+    bool active() const { return active_; }
+
+private:
+    Backend& backend_;
+    std::mutex& lock_;
+    // All guarded by Display::lock.
+    std::array<bool, 128> table_{};    // what isKeyDown reports
+    std::array<bool, 128> held_{};     // physical state from events
+    std::array<bool, 128> pressed_{};  // went down since the last refresh
+    std::array<std::uint32_t, 16> buffer_{};
+    int readPos_ = 0, writePos_ = 0;
+    bool keyArrived_ = false;
+    bool active_ = false;
+    bool inside_ = false;
+    int x_ = 0, y_ = 0, buttons_ = 0, wheel_ = 0;
+};
+
+} // namespace schlingo::platform

@@ -1,0 +1,112 @@
+#pragma once
+// The window-backed 32-bit frame buffer, off-screen images and the drawing
+// operations: opaque image copy, filled box, pixels, clearing and text in
+// 8 x 8 cells. Game-thread functions may be called only from the game thread;
+// they take Display::lock themselves (nested inside lockScreen when the game
+// holds it).
+
+#include "platform/backend.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace schlingo::platform {
+
+using Pixel = std::uint32_t; // 0xAARRGGBB
+
+enum Status : int { StatusOk = 0, StatusIllegal = 1, StatusCannotOpen = 2, StatusReadError = 3,
+                    StatusOutOfMemory = 4 };
+
+enum class Ending { None, Newline };
+
+// An image buffer: one block starting on a 16-byte boundary, either the 32-byte
+// header form (type 7, bytes per pixel, width, height, pitch, reserved, rows) or
+// the 4-byte short header form. `bytes` points at the block's first byte.
+struct ImageBuffer {
+    std::uint8_t* bytes = nullptr;
+    std::size_t size = 0; // bytes allocated, header included
+};
+using Image = ImageBuffer*; // none is nullptr
+
+// Rows to copy to the window, handed to the presenter.
+struct PresentSpan {
+    int firstRow = 0, lastRow = -1; // inclusive; empty when lastRow < firstRow
+    bool empty() const { return lastRow < firstRow; }
+};
+
+class Screen {
+public:
+    Screen(Backend& backend, std::mutex& displayLock);
+    ~Screen();
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+    // --- game thread ---
+    int openScreen(double width, double height, int depth, int pages, int flags);
+    void setWindowTitle(std::string_view text);
+    std::uintptr_t screenWindowHandle() const;
+    Image createImage(double width, double height);
+    void destroyImage(Image image);
+    int putImage(double x, double y, Image image);
+    void fillBox(double x1, double y1, double x2, double y2, Pixel colour);
+    Pixel readPixel(double x, double y);
+    void plotPixel(double x, double y, Pixel colour);
+    void clearScreen();
+    void setForeground(Pixel colour);
+    void setTextCursor(int row, int column);
+    void printText(std::string_view cp437Text, Ending ending);
+    void printNumber(std::int32_t value, Ending ending);
+    void lockScreen();
+    void unlockScreen(); // marks every row dirty
+    void resetPalette();
+    int lastStatus() const { return status_; }
+
+    bool isOpen() const { return width_ > 0; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int textRows() const { return height_ / 8; }
+    int textColumns() const { return width_ / 8; }
+    int cursorRow() const { return cursorRow_; }
+    int cursorColumn() const { return cursorColumn_; }
+    const std::string& windowTitle() const { return title_; }
+
+    // --- presenter thread, Display::lock held ---
+    // The rows to copy to the window: dirty rows whose pixels were written since
+    // they were last presented (a whole-screen unlock that changed nothing costs
+    // nothing). Clears the dirty flags of the whole span.
+    PresentSpan takeRowsToPresent();
+    // The whole frame buffer (after an expose). Clears every dirty flag.
+    PresentSpan takeAllRows();
+    const Pixel* pixels() const { return frame_.data(); } // width() per row, no filler
+    int presentWidth() const { return width_; }
+    int presentHeight() const { return height_; }
+
+private:
+    void markRows(int first, int last);  // content written: dirty and changed
+    void markAllDirty();                 // dirty without a content change
+    int round(double v) const;           // nearest, halves away from zero
+    void drawCell(int row, int column, unsigned char ch);
+
+    Backend& backend_;
+    std::mutex& lock_;        // Display::lock
+    int lockCount_ = 0;       // game thread only
+    int status_ = StatusOk;
+    int width_ = 0, height_ = 0;
+    std::vector<Pixel> frame_;          // guarded by Display::lock
+    std::vector<std::uint8_t> dirty_;   // guarded by Display::lock
+    std::vector<std::uint8_t> changed_; // guarded by Display::lock
+    Pixel foreground_ = 0xFFFFFFFF;
+    Pixel background_ = 0xFF000000;
+    int cursorRow_ = 1, cursorColumn_ = 1;
+    std::string title_;
+    bool titleSet_ = false;
+};
+
+// Conversion from Windows-1252 to code page 437 (stands in for CharToOemA).
+std::string toOem(std::string_view cp1252Text);
+
+} // namespace schlingo::platform

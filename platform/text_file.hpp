@@ -1,0 +1,82 @@
+#pragma once
+// The conventions of the game's text files and messages: opening files by
+// Windows-1252 name in the working directory, the item reader shared by number
+// and text items, the number form, zones and line ends, and the texts of
+// numbers, dates and times. Game thread only.
+
+#include "platform/backend.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace schlingo::platform {
+
+enum class FileEnding { Nothing, Zone, LineEnd };
+
+// One open file of the game. At most one is open at a time; each operation
+// that uses a file opens it, reads or writes everything and closes it.
+class TextFile {
+public:
+    TextFile() = default;
+    ~TextFile();
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    // Names are Windows-1252, relative to the working directory. A failed open
+    // is silent: reads yield nothing and atEnd() is true; writes do nothing.
+    bool openInput(const std::string& name);
+    bool openOutput(const std::string& name);
+    bool openAppend(const std::string& name);
+    // Output that replaces `name` only when closeFile() succeeds: written to a
+    // temporary file beside it, flushed to disk and renamed over it in one step.
+    // Until then (and if anything fails) the old file stays as it was.
+    bool openReplacement(const std::string& name);
+    void closeFile();
+    bool isOpen() const { return file_ != nullptr; }
+
+    bool atEnd();
+    std::int32_t readIntegerItem();
+    std::string readTextItem();
+
+    void writeNumber(std::int32_t value, FileEnding ending);
+    void writeText(std::string_view text, FileEnding ending);
+    int column() const { return column_; }
+
+private:
+    enum class Mode { None, Input, Output, Append, Replacement };
+    int getByte();                 // next byte after text-mode translation, -1 at end
+    void pushBack(int byte);
+    std::string readItem(bool numberItem);
+    void emit(std::string_view bytes);
+
+    std::FILE* file_ = nullptr;
+    Mode mode_ = Mode::None;
+    std::string name_, tempName_;
+    long long size_ = 0, position_ = 0;
+    bool hitEndMarker_ = false; // a byte 26 or a read failure ended the file
+    int pushedBack_ = -1;
+    int column_ = 0;
+    std::string pending_;       // append mode: one line goes out in one write
+    bool writeFailed_ = false;
+};
+
+bool fileExists(const std::string& name);
+
+std::string numberForm(std::int32_t value); // " 12", "-3": files and screen
+std::string numberText(std::int32_t value); // "12", "-3": messages
+std::string trimLeft(std::string_view text); // drops leading spaces (byte 32)
+std::string dateText(const LocalTime& now); // "12-07-2026"
+std::string timeText(const LocalTime& now); // "05:16:50"
+
+// INT: the largest integer not greater than x (toward minus infinity).
+std::int32_t intFloor(double x);
+// Storing a floating-point value in an integer: nearest, halves to even.
+std::int32_t roundHalfEven(double x);
+
+// Converts a number item's text as readIntegerItem does.
+std::int32_t integerFromItem(std::string_view item);
+
+} // namespace schlingo::platform

@@ -1,0 +1,11 @@
+#pragma once
+// The end of a word: abort, hanged computer, scoring, game over, next word.
+
+namespace schlingo {
+struct Program;
+
+// Steps E1..E8. Returns true when the game goes on with the next word, false
+// at game over. Does not return after Esc or close (wordFinished 0).
+bool finishWord(Program& program);
+
+} // namespace schlingo
