@@ -1,8 +1,11 @@
 #pragma once
 // Host services that differ by operating system but not by desktop: the file
-// system. One implementation per OS (platform/linux/host_linux.cpp,
+// system and the clocks. One implementation per OS (platform/linux/host_linux.cpp,
 // platform/win32/host_win32.cpp); the scripted back end uses the host's real
-// files too. Game thread only; every call blocks until the file system answers.
+// files too. File calls: game thread only, each blocks until the file system
+// answers.
+
+#include "platform/backend.hpp"
 
 #include <cstdio>
 #include <string>
@@ -33,5 +36,13 @@ std::string programDirectory();
 
 // The separator of paths on this host.
 char pathSeparator();
+
+// Any thread. Seconds of a monotonic counter with fractions: counter / frequency,
+// or the millisecond tick count x 0.001 for the rest of the run when the
+// frequency cannot be had. The desktop back ends answer timerSeconds() with it.
+double monotonicSeconds();
+
+// The local date and time now (desktop back ends answer localTime() with it).
+LocalTime localTimeNow();
 
 } // namespace schlingo::platform::host

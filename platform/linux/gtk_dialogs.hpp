@@ -10,7 +10,7 @@ namespace schlingo::platform::gtk {
 void initialise();
 // Game thread; blocks until answered. Modal, kept above the game window.
 MessageAnswer showMessage(const MessageBox& box);
-// Game thread; blocks until the start window is destroyed.
+// Game thread; blocks until the start window is destroyed (gtk_start_window.cpp).
 void runStartWindow(StartWindow& window, Backend& backend);
 
 } // namespace schlingo::platform::gtk

@@ -9,7 +9,7 @@ namespace schlingo::platform::win32 {
 
 // Game thread; blocks until answered.
 MessageAnswer showMessage(const MessageBox& box);
-// Game thread; blocks until the start window is destroyed.
+// Game thread; blocks until the start window is destroyed (start_window_win32.cpp).
 void runStartWindow(StartWindow& window, Backend& backend);
 
 } // namespace schlingo::platform::win32
