@@ -12,7 +12,9 @@
 namespace schlingo::platform {
 
 struct Display {
-    explicit Display(Backend& backend) : screen(backend, lock), input(backend, lock) {}
+    explicit Display(Backend& backend) : screen(backend, lock), input(backend, lock) {
+        screen.setOpenHook([this] { input.screenOpened(); });
+    }
 
     // Guards the frame buffer, its dirty and changed rows, the key state table,
     // the key buffer with its flag, and the pointer state.

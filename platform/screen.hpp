@@ -9,9 +9,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace schlingo::platform {
@@ -65,6 +67,10 @@ public:
     void resetPalette();
     int lastStatus() const { return status_; }
 
+    // Called by openScreen with Display::lock held, once the new frame buffer is
+    // in place (Display resets the pointer buttons and wheel through it).
+    void setOpenHook(std::function<void()> hook) { openHook_ = std::move(hook); }
+
     bool isOpen() const { return width_ > 0; }
     int width() const { return width_; }
     int height() const { return height_; }
@@ -104,6 +110,7 @@ private:
     int cursorRow_ = 1, cursorColumn_ = 1;
     std::string title_;
     bool titleSet_ = false;
+    std::function<void()> openHook_;
 };
 
 // Conversion from Windows-1252 to code page 437 (stands in for CharToOemA).
