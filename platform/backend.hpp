@@ -91,9 +91,10 @@ public:
     // Game thread; blocks about ms milliseconds (ms >= 0).
     virtual void sleepMilliseconds(int ms) = 0;
 
-    // Game thread; called once at the start of every readMouse and every wait
-    // step of sleepFor. Real back ends do nothing here (their presenter runs
-    // on its own); the scripted back end runs one presenter pass.
+    // Game thread, without Display::lock held; called once at the start of
+    // every readMouse and every wait step of sleepFor. Real back ends do nothing
+    // here (their presenter runs on its own); the scripted back end runs one
+    // presenter pass.
     virtual void pollFromGameThread() = 0;
 
     // Any thread; does not block. Seconds of a monotonic counter, with fractions.
