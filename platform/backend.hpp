@@ -68,7 +68,8 @@ class Backend {
 public:
     virtual ~Backend() = default;
 
-    // Game thread; blocks until the new window exists and is shown. Destroys an
+    // Game thread, without Display::lock held (the presenter needs it while the
+    // window is made); blocks until the new window exists and is shown. Destroys an
     // open graphics window first. The client area is exactly width x height,
     // centred on the desktop, with title bar, system menu, minimise and
     // maximise buttons, no sizing border, the default icon, brought to the
