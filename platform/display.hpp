@@ -13,7 +13,7 @@ namespace schlingo::platform {
 
 struct Display {
     explicit Display(Backend& backend) : screen(backend, lock), input(backend, lock) {
-        screen.setOpenHook([this] { input.screenOpened(); });
+        screen.setOpenHook([this] { input.screenOpened(screen.width(), screen.height()); });
     }
 
     // Guards the frame buffer, its dirty and changed rows, the key state table,

@@ -1,1 +1,210 @@
-// to be written
+#include "platform/input.hpp"
+
+#include <algorithm>
+#include <iterator>
+
+namespace schlingo::platform {
+
+namespace {
+
+constexpr int bufferSlots = 16;
+constexpr int sleepStepMs = 50; // how often a key may end a long sleep
+
+struct BiosCodes {
+    int plain, shift, ctrl;
+};
+
+// PC BIOS extended codes, indexed like NamedKey. F10 is a system key and posts
+// nothing, so it has no codes here.
+constexpr BiosCodes biosTable[] = {
+    {72, 72, 141},   // Up
+    {80, 80, 145},   // Down
+    {75, 75, 115},   // Left
+    {77, 77, 116},   // Right
+    {82, 82, 146},   // Insert
+    {83, 83, 147},   // Delete
+    {71, 71, 119},   // Home
+    {79, 79, 117},   // End
+    {73, 73, 132},   // PageUp
+    {81, 81, 118},   // PageDown
+    {59, 84, 94},    // F1
+    {60, 85, 95},    // F2
+    {61, 86, 96},    // F3
+    {62, 87, 97},    // F4
+    {63, 88, 98},    // F5
+    {64, 89, 99},    // F6
+    {65, 90, 100},   // F7
+    {66, 91, 101},   // F8
+    {67, 92, 102},   // F9
+    {0, 0, 0},       // F10
+    {133, 135, 137}, // F11
+    {134, 136, 138}, // F12
+};
+static_assert(std::size(biosTable) == static_cast<std::size_t>(NamedKey::F12) + 1);
+
+} // namespace
+
+int biosExtendedCode(NamedKey key, bool shift, bool ctrl) {
+    auto index = static_cast<std::size_t>(key);
+    if (index >= std::size(biosTable))
+        return 0;
+    const BiosCodes& codes = biosTable[index];
+    // Ctrl wins over Shift, as on the PC keyboard.
+    if (ctrl)
+        return codes.ctrl;
+    return shift ? codes.shift : codes.plain;
+}
+
+Input::Input(Backend& backend, std::mutex& displayLock) : backend_(backend), lock_(displayLock) {}
+
+// --- game thread ---
+
+int Input::isKeyDown(int scanCode) {
+    if (scanCode < 0 || scanCode > 127)
+        return 0;
+    std::lock_guard guard(lock_);
+    return open_ && table_[static_cast<std::size_t>(scanCode)] ? -1 : 0;
+}
+
+std::string Input::readKey() {
+    std::lock_guard guard(lock_);
+    keyArrived_ = false;
+    if (readPos_ == writePos_)
+        return {};
+    std::uint32_t code = buffer_[static_cast<std::size_t>(readPos_)];
+    readPos_ = (readPos_ + 1) % bufferSlots;
+    if (code < 256)
+        return std::string(1, static_cast<char>(code));
+    return {static_cast<char>(255), static_cast<char>((code >> 8) & 0xFF)};
+}
+
+void Input::sleepFor(int milliseconds) {
+    auto takeArrived = [this] {
+        std::lock_guard guard(lock_);
+        bool arrived = keyArrived_;
+        keyArrived_ = false;
+        return arrived;
+    };
+
+    if (milliseconds == -1) {
+        for (;;) {
+            backend_.pollFromGameThread();
+            if (takeArrived())
+                return;
+            backend_.sleepMilliseconds(sleepStepMs);
+        }
+    }
+    if (milliseconds <= 0)
+        return;
+    int remaining = milliseconds;
+    if (milliseconds >= 100) {
+        while (remaining > sleepStepMs) {
+            backend_.pollFromGameThread();
+            if (takeArrived())
+                return;
+            backend_.sleepMilliseconds(sleepStepMs);
+            remaining -= sleepStepMs;
+        }
+    }
+    backend_.pollFromGameThread();
+    backend_.sleepMilliseconds(remaining);
+}
+
+MouseState Input::readMouse() {
+    backend_.pollFromGameThread();
+    std::lock_guard guard(lock_);
+    MouseState state;
+    if (!open_ || !active_ || !inside_)
+        return state;
+    state.x = x_;
+    state.y = y_;
+    state.wheel = wheel_;
+    state.buttons = buttons_;
+    state.confined = 0;
+    state.status = 0;
+    return state;
+}
+
+// --- presenter thread, Display::lock held ---
+
+void Input::keyEvent(int scanCode, bool down) {
+    if (scanCode < 0 || scanCode > 127 || !active_)
+        return;
+    auto i = static_cast<std::size_t>(scanCode);
+    held_[i] = down;
+    if (down)
+        pressed_[i] = true;
+}
+
+void Input::refreshKeyTable() {
+    if (!active_)
+        return;
+    for (std::size_t i = 0; i < table_.size(); ++i)
+        table_[i] = held_[i] || pressed_[i];
+    pressed_.fill(false);
+}
+
+void Input::postKey(std::uint32_t code, int repeat) {
+    // A repeat count of 0 still means one key was typed; more than the ring
+    // holds changes nothing.
+    repeat = std::clamp(repeat, 1, bufferSlots);
+    for (int n = 0; n < repeat; ++n) {
+        buffer_[static_cast<std::size_t>(writePos_)] = code;
+        writePos_ = (writePos_ + 1) % bufferSlots;
+        if (writePos_ == readPos_)
+            readPos_ = (readPos_ + 1) % bufferSlots;
+    }
+    keyArrived_ = true;
+}
+
+void Input::setActive(bool active) {
+    if (active == active_)
+        return;
+    active_ = active;
+    table_.fill(false);
+    held_.fill(false);
+    pressed_.fill(false);
+    // A release that happened while another window had the focus never comes
+    // here; a button left down would read as an endless click.
+    buttons_ = 0;
+    if (outside_)
+        inside_ = false;
+}
+
+void Input::pointerMoved(int x, int y, bool inside) {
+    outside_ = !inside;
+    if (!inside && buttons_ == 0) {
+        inside_ = false;
+        return;
+    }
+    inside_ = true;
+    x_ = width_ > 0 ? std::clamp(x, 0, width_ - 1) : x;
+    y_ = height_ > 0 ? std::clamp(y, 0, height_ - 1) : y;
+}
+
+void Input::setButtons(int mask) {
+    buttons_ = mask & 0x1F;
+    if (buttons_ == 0 && outside_)
+        inside_ = false;
+}
+
+void Input::buttonChanged(int bit, bool down) {
+    if (bit < 0 || bit > 4)
+        return;
+    int mask = down ? (buttons_ | (1 << bit)) : (buttons_ & ~(1 << bit));
+    setButtons(mask);
+}
+
+void Input::wheelMoved(int notches) {
+    wheel_ += notches;
+}
+
+void Input::screenOpened(int width, int height) {
+    open_ = true;
+    width_ = width;
+    height_ = height;
+    buttons_ = 0;
+    wheel_ = 0;
+}
+
+} // namespace schlingo::platform

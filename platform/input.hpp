@@ -2,7 +2,8 @@
 // Keyboard and pointer of the graphics window: key state by scan code (set 1),
 // the buffer of typed keys, sleeping, and the pointer. The presenter thread
 // feeds it from window events; the game thread reads it. Both sides hold
-// Display::lock while they touch the state below.
+// Display::lock while they touch the state below. The game-thread calls take
+// that lock themselves, so they must not be made inside lockScreen.
 
 #include "platform/backend.hpp"
 
@@ -21,8 +22,28 @@ struct MouseState {
 // Keys without a character; their buffer code is 255 + 256 x the PC BIOS
 // extended code, which depends on Shift and Ctrl.
 enum class NamedKey {
-    Up, Down, Left, Right, Insert, Delete, Home, End, PageUp, PageDown,
-    F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12
+    Up,
+    Down,
+    Left,
+    Right,
+    Insert,
+    Delete,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    F1,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F7,
+    F8,
+    F9,
+    F10,
+    F11,
+    F12
 };
 // The BIOS extended code of a named key, 0 for none (F10 and Alt posts nothing).
 int biosExtendedCode(NamedKey key, bool shift, bool ctrl);
@@ -34,8 +55,8 @@ public:
     Input(Backend& backend, std::mutex& displayLock);
 
     // --- game thread ---
-    int isKeyDown(int scanCode);   // -1 down, 0 up
-    std::string readKey();         // "", one byte, or the two bytes 255 and the code
+    int isKeyDown(int scanCode); // -1 down, 0 up
+    std::string readKey();       // "", one byte, or the two bytes 255 and the code
     void sleepFor(int milliseconds);
     MouseState readMouse();
 
@@ -55,10 +76,15 @@ public:
     void setActive(bool active);
     // Pointer moved to client (x, y); inside is false once it left the client area.
     void pointerMoved(int x, int y, bool inside);
-    void setButtons(int mask); // bit 0 left, 1 right, 2 middle, 3 and 4 extra
-    void wheelMoved(int notches); // + away from the user
-    // A new screen was opened: buttons and wheel back to 0, keys kept.
-    void screenOpened();
+    // While a button is held the window keeps the pointer: positions outside
+    // are clamped to the client area and still reported.
+    void setButtons(int mask);              // bit 0 left, 1 right, 2 middle, 3 and 4 extra
+    void buttonChanged(int bit, bool down); // one button of the mask
+    void wheelMoved(int notches);           // + away from the user
+    // A new screen of width x height was opened: buttons and wheel back to 0,
+    // the key buffer kept. Activation and the pointer's position come from the
+    // new window's own events.
+    void screenOpened(int width, int height);
 
     bool active() const { return active_; }
 
@@ -66,14 +92,17 @@ private:
     Backend& backend_;
     std::mutex& lock_;
     // All guarded by Display::lock.
-    std::array<bool, 128> table_{};    // what isKeyDown reports
-    std::array<bool, 128> held_{};     // physical state from events
-    std::array<bool, 128> pressed_{};  // went down since the last refresh
+    std::array<bool, 128> table_{};   // what isKeyDown reports
+    std::array<bool, 128> held_{};    // physical state from events
+    std::array<bool, 128> pressed_{}; // went down since the last refresh
     std::array<std::uint32_t, 16> buffer_{};
     int readPos_ = 0, writePos_ = 0;
     bool keyArrived_ = false;
+    bool open_ = false;
     bool active_ = false;
-    bool inside_ = false;
+    bool inside_ = false;  // as readMouse reports it
+    bool outside_ = false; // the last movement lay outside the client area
+    int width_ = 0, height_ = 0;
     int x_ = 0, y_ = 0, buttons_ = 0, wheel_ = 0;
 };
 
