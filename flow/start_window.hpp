@@ -26,6 +26,9 @@ private:
     Program& program_;
 };
 
+// The fifteen controls in creation order (the same for every window).
+const std::vector<platform::StartWindow::Control>& startWindowControls();
+
 // The text of the "Info" box (Windows-1252, "\r\n" line breaks).
 extern const char* const infoText;
 

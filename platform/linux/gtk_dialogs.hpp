@@ -4,6 +4,8 @@
 
 #include "platform/backend.hpp"
 
+typedef struct _GtkWindow GtkWindow; // as <gtk/gtk.h> declares it
+
 namespace schlingo::platform::gtk {
 
 // Game thread, once, after XInitThreads and before any other GTK call.
@@ -12,5 +14,8 @@ void initialise();
 MessageAnswer showMessage(const MessageBox& box);
 // Game thread; blocks until the start window is destroyed (gtk_start_window.cpp).
 void runStartWindow(StartWindow& window, Backend& backend);
+// Game thread. The start window while runStartWindow shows it, else nullptr:
+// the transient parent of a MessageBox whose owner is Owner::StartWindow.
+GtkWindow* currentStartWindow();
 
 } // namespace schlingo::platform::gtk

@@ -1,1 +1,169 @@
-// to be written
+// The start window in GTK 3: a fixed layout of the controls the program
+// describes, one window per game, on the game thread.
+#include "platform/linux/gtk_dialogs.hpp"
+
+#include <gtk/gtk.h>
+
+#include <string>
+#include <vector>
+
+namespace schlingo::platform::gtk {
+
+namespace {
+
+// Client area of a 410 x 270 window with a caption and a fixed frame on Windows
+// at 96 dpi: 3 px frame on each side, 23 px caption.
+constexpr int frameWidth = 3;
+constexpr int captionHeight = 23;
+
+// GTK's default theme pads controls far beyond Windows' 20 and 22 pixel
+// heights; this keeps them near the given sizes without clipping the captions.
+constexpr const char* compactCss = "button { padding: 0 6px; min-height: 0; }"
+                                   "radiobutton, checkbutton { padding: 0; min-height: 0; }"
+                                   "radiobutton radio, checkbutton check { margin: 0 4px 0 0; }"
+                                   "frame > label { padding: 0 2px; }";
+
+GtkWindow* currentWindow = nullptr; // game thread only
+
+struct Session {
+    StartWindow* window = nullptr;
+    std::vector<GtkWidget*> widgets; // by control index
+};
+
+struct ClickTarget {
+    Session* session;
+    int index;
+};
+
+std::string toUtf8(const std::string& cp1252) {
+    gsize written = 0;
+    gchar* converted = g_convert(cp1252.data(), static_cast<gssize>(cp1252.size()), "UTF-8",
+                                 "WINDOWS-1252", nullptr, &written, nullptr);
+    if (converted == nullptr)
+        return cp1252;
+    std::string result(converted, written);
+    g_free(converted);
+    return result;
+}
+
+void onClicked(GtkButton* button, gpointer data) {
+    auto* target = static_cast<ClickTarget*>(data);
+    Session& session = *target->session;
+    const auto& control = session.window->controls()[static_cast<std::size_t>(target->index)];
+    const bool checked =
+        GTK_IS_TOGGLE_BUTTON(button) && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button));
+    // GTK "clicks" the radio button that loses the check; Windows notifies only
+    // the one the player clicked.
+    if (control.kind == StartWindow::Kind::RadioButton && !checked)
+        return;
+    if (session.window->clicked(target->index, checked) == StartWindow::Reply::Destroy &&
+        currentWindow != nullptr)
+        gtk_widget_destroy(GTK_WIDGET(currentWindow));
+}
+
+void onDestroy(GtkWidget*, gpointer) {
+    currentWindow = nullptr;
+    gtk_main_quit();
+}
+
+void onRealize(GtkWidget* widget, gpointer) {
+    // Caption, system menu and close box only: no minimise, maximise or sizing.
+    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
+    gdk_window_set_decorations(gdkWindow, static_cast<GdkWMDecoration>(
+                                              GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
+    gdk_window_set_functions(gdkWindow, static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+}
+
+void applyCompactStyle(GtkWidget* widget, GtkCssProvider* css) {
+    gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(css),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* c = children; c != nullptr; c = c->next)
+            applyCompactStyle(GTK_WIDGET(c->data), css);
+        g_list_free(children);
+    }
+}
+
+GtkWidget* makeControl(const StartWindow::Control& control, GSList*& radioGroup) {
+    const std::string caption = toUtf8(control.caption);
+    switch (control.kind) {
+    case StartWindow::Kind::GroupBox:
+        return gtk_frame_new(caption.c_str());
+    case StartWindow::Kind::RadioButton: {
+        GtkWidget* radio = gtk_radio_button_new_with_label(radioGroup, caption.c_str());
+        radioGroup = gtk_radio_button_get_group(GTK_RADIO_BUTTON(radio));
+        return radio;
+    }
+    case StartWindow::Kind::CheckBox:
+        return gtk_check_button_new_with_label(caption.c_str());
+    case StartWindow::Kind::PushButton:
+        return gtk_button_new_with_label(caption.c_str());
+    }
+    return nullptr;
+}
+
+} // namespace
+
+GtkWindow* currentStartWindow() {
+    return currentWindow;
+}
+
+void runStartWindow(StartWindow& window, Backend&) {
+    Session session;
+    session.window = &window;
+    const auto& controls = window.controls();
+
+    GtkWidget* top = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    currentWindow = GTK_WINDOW(top);
+    gtk_window_set_title(GTK_WINDOW(top), toUtf8(window.title()).c_str());
+    gtk_window_set_resizable(GTK_WINDOW(top), FALSE);
+    g_signal_connect(top, "realize", G_CALLBACK(onRealize), nullptr);
+
+    GtkWidget* fixed = gtk_fixed_new();
+    gtk_widget_set_size_request(fixed, window.outerWidth() - 2 * frameWidth,
+                                window.outerHeight() - captionHeight - 2 * frameWidth);
+    gtk_container_add(GTK_CONTAINER(top), fixed);
+
+    // A group box starts a new radio group, as WS_GROUP does on Windows.
+    GSList* radioGroup = nullptr;
+    std::vector<ClickTarget> targets(controls.size());
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const auto& control = controls[i];
+        if (control.startsGroup)
+            radioGroup = nullptr;
+        GtkWidget* widget = makeControl(control, radioGroup);
+        gtk_widget_set_size_request(widget, control.width, control.height);
+        // No tab stops: the controls take no keyboard focus.
+        gtk_widget_set_can_focus(widget, FALSE);
+        gtk_fixed_put(GTK_FIXED(fixed), widget, control.x, control.y);
+        session.widgets.push_back(widget);
+        targets[i] = {&session, static_cast<int>(i)};
+    }
+
+    // The check states are set before the click handlers exist, so setting
+    // them reports no click. Every radio group has one checked button (the
+    // options always name one), so GTK's default of the first one is replaced.
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind == StartWindow::Kind::RadioButton ||
+            controls[i].kind == StartWindow::Kind::CheckBox)
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(session.widgets[i]),
+                                         window.initiallyChecked(static_cast<int>(i)));
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind != StartWindow::Kind::GroupBox)
+            g_signal_connect(session.widgets[i], "clicked", G_CALLBACK(onClicked), &targets[i]);
+    }
+
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css, compactCss, -1, nullptr);
+    applyCompactStyle(top, css);
+    g_object_unref(css);
+
+    g_signal_connect(top, "destroy", G_CALLBACK(onDestroy), nullptr);
+    gtk_widget_show_all(top);
+    gtk_window_present(GTK_WINDOW(top));
+    gtk_main();
+}
+
+} // namespace schlingo::platform::gtk
