@@ -20,8 +20,13 @@ namespace schlingo::platform {
 
 using Pixel = std::uint32_t; // 0xAARRGGBB
 
-enum Status : int { StatusOk = 0, StatusIllegal = 1, StatusCannotOpen = 2, StatusReadError = 3,
-                    StatusOutOfMemory = 4 };
+enum Status : int {
+    StatusOk = 0,
+    StatusIllegal = 1,
+    StatusCannotOpen = 2,
+    StatusReadError = 3,
+    StatusOutOfMemory = 4
+};
 
 enum class Ending { None, Newline };
 
@@ -33,6 +38,22 @@ struct ImageBuffer {
     std::size_t size = 0; // bytes allocated, header included
 };
 using Image = ImageBuffer*; // none is nullptr
+
+// Every screen is served at 32 bits per pixel, whatever depth it was opened with.
+inline constexpr int screenBytesPerPixel = 4;
+inline constexpr Pixel magentaFill = 0xFFFF00FF;
+
+// Where an image buffer's pixel rows lie, read from its header.
+struct ImageLayout {
+    int bytesPerPixel = 0; // the short header's 0 already resolved to the screen's
+    int width = 0, height = 0;
+    std::size_t pitch = 0;  // bytes from one row to the next
+    std::size_t offset = 0; // first byte of the top row: 32 or 4
+};
+// Reads the header of `size` bytes at `bytes`. False when the header is neither
+// form or describes rows that reach past `size` bytes, so nothing drawn or loaded
+// through a layout it returns can leave the allocation.
+bool readImageLayout(const std::uint8_t* bytes, std::size_t size, ImageLayout& layout);
 
 // Rows to copy to the window, handed to the presenter.
 struct PresentSpan {
@@ -92,14 +113,18 @@ public:
     int presentHeight() const { return height_; }
 
 private:
-    void markRows(int first, int last);  // content written: dirty and changed
-    void markAllDirty();                 // dirty without a content change
-    int round(double v) const;           // nearest, halves away from zero
+    class Hold; // lockScreen/unlockScreen without marking every row
+
+    void acquire();
+    void release();
+    void markRow(int row, bool changed);                 // dirty, and changed when a pixel differs
+    void markAllDirty();                                 // dirty without a content change
+    bool fillRow(int row, int x1, int x2, Pixel colour); // inclusive, clipped already
     void drawCell(int row, int column, unsigned char ch);
 
     Backend& backend_;
-    std::mutex& lock_;        // Display::lock
-    int lockCount_ = 0;       // game thread only
+    std::mutex& lock_;  // Display::lock
+    int lockCount_ = 0; // game thread only
     int status_ = StatusOk;
     int width_ = 0, height_ = 0;
     std::vector<Pixel> frame_;          // guarded by Display::lock
@@ -108,8 +133,7 @@ private:
     Pixel foreground_ = 0xFFFFFFFF;
     Pixel background_ = 0xFF000000;
     int cursorRow_ = 1, cursorColumn_ = 1;
-    std::string title_;
-    bool titleSet_ = false;
+    std::string title_; // the program file's name until setWindowTitle
     std::function<void()> openHook_;
 };
 
