@@ -1,13 +1,13 @@
 #include "platform/screen.hpp"
 
 #include "platform/font8x8.hpp"
-#include "platform/text_file.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 
 namespace schlingo::platform {
 
@@ -371,7 +371,7 @@ void Screen::printText(std::string_view cp437Text, Ending ending) {
 }
 
 void Screen::printNumber(std::int32_t value, Ending ending) {
-    printText(numberForm(value), ending);
+    printText((value >= 0 ? " " : "") + std::to_string(value), ending);
 }
 
 void Screen::lockScreen() {
