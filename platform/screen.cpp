@@ -371,7 +371,9 @@ void Screen::printText(std::string_view cp437Text, Ending ending) {
 }
 
 void Screen::printNumber(std::int32_t value, Ending ending) {
-    printText((value >= 0 ? " " : "") + std::to_string(value), ending);
+    std::string text(value >= 0 ? 1 : 0, ' '); // the number form: a space before 0 and more
+    text += std::to_string(value);
+    printText(text, ending);
 }
 
 void Screen::lockScreen() {
