@@ -18,6 +18,10 @@ namespace schlingo::platform::host {
 // Returns nullptr when the file cannot be opened (or names a directory).
 std::FILE* openFile(const std::string& name, const char* mode);
 
+// The size in bytes of an open file (0 for one that has no size, such as a
+// device), or -1 when it cannot be had.
+long long fileSize(std::FILE* f);
+
 // Flushes the C buffer and the operating system's cache of f to the disk.
 bool flushToDisk(std::FILE* f);
 

@@ -23,8 +23,9 @@ private:
 };
 
 // Whole numbers from draws.
-int randomWordIndex(Random& random, int wordCount); // INT(rnd * n) + 1, again while 1
-int randomCategory(Random& random);                  // INT(rnd * 5 + 1): 1..5
-int randomColourIndex(Random& random);               // INT(rnd * 15) + 1: 1..15
+// INT(rnd * n) + 1, drawn again while 1: 2..n. 0 when wordCount < 2 (nothing to draw).
+int randomWordIndex(Random& random, int wordCount);
+int randomCategory(Random& random);    // INT(rnd * 5 + 1): 1..5
+int randomColourIndex(Random& random); // INT(rnd * 15) + 1: 1..15
 
 } // namespace schlingo::platform

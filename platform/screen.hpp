@@ -6,6 +6,7 @@
 // holds it).
 
 #include "platform/backend.hpp"
+#include "platform/text_codec.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -136,8 +137,5 @@ private:
     std::string title_; // the program file's name until setWindowTitle
     std::function<void()> openHook_;
 };
-
-// Conversion from Windows-1252 to code page 437 (stands in for CharToOemA).
-std::string toOem(std::string_view cp1252Text);
 
 } // namespace schlingo::platform

@@ -16,26 +16,35 @@ namespace schlingo::platform {
 
 enum class FileEnding { Nothing, Zone, LineEnd };
 
+inline constexpr std::size_t maxNumberItem = 67;
+inline constexpr std::size_t maxTextItem = 4096;
+
 // One open file of the game. At most one is open at a time; each operation
 // that uses a file opens it, reads or writes everything and closes it.
 class TextFile {
 public:
     TextFile() = default;
-    ~TextFile();
+    ~TextFile(); // closes the file as closeFile() does
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
     // Names are Windows-1252, relative to the working directory. A failed open
     // is silent: reads yield nothing and atEnd() is true; writes do nothing.
+    // Opening closes a file that is still open first.
     bool openInput(const std::string& name);
     bool openOutput(const std::string& name);
+    // Each line goes out in one write when its line end is written (the rest
+    // at closeFile), so a crash never leaves half a line; never truncates.
     bool openAppend(const std::string& name);
     // Output that replaces `name` only when closeFile() succeeds: written to a
     // temporary file beside it, flushed to disk and renamed over it in one step.
     // Until then (and if anything fails) the old file stays as it was.
     bool openReplacement(const std::string& name);
-    void closeFile();
-    bool isOpen() const { return file_ != nullptr; }
+    // Input from bytes in memory with the same text-mode reading as a file.
+    void openInputBytes(std::string bytes);
+    // False when a write or the final replacement failed (the game ignores it).
+    bool closeFile();
+    bool isOpen() const { return mode_ != Mode::None; }
 
     bool atEnd();
     std::int32_t readIntegerItem();
@@ -43,33 +52,40 @@ public:
 
     void writeNumber(std::int32_t value, FileEnding ending);
     void writeText(std::string_view text, FileEnding ending);
-    int column() const { return column_; }
+    // Characters written since the last CR or LF.
+    std::int64_t column() const { return column_; }
 
 private:
     enum class Mode { None, Input, Output, Append, Replacement };
-    int getByte();                 // next byte after text-mode translation, -1 at end
+    bool openForWriting(const std::string& name, Mode mode);
+    int rawByte(); // next byte of the file, -1 at its end
+    int getByte(); // next byte after text-mode translation, -1 at end
     void pushBack(int byte);
     std::string readItem(bool numberItem);
     void emit(std::string_view bytes);
+    bool writeOut(std::string_view bytes);
 
     std::FILE* file_ = nullptr;
     Mode mode_ = Mode::None;
     std::string name_, tempName_;
-    long long size_ = 0, position_ = 0;
-    bool hitEndMarker_ = false; // a byte 26 or a read failure ended the file
+    std::vector<char> buffer_;
+    std::size_t bufferPos_ = 0;
+    long long size_ = 0, position_ = 0; // raw bytes: noted at opening, consumed
+    bool hitEndMarker_ = false;         // a byte 26 or a read failure ended the file
+    int rawPending_ = -1;               // byte looked at after a CR, not consumed
     int pushedBack_ = -1;
-    int column_ = 0;
-    std::string pending_;       // append mode: one line goes out in one write
+    std::int64_t column_ = 0;
+    std::string pending_; // append mode: the line being built
     bool writeFailed_ = false;
 };
 
 bool fileExists(const std::string& name);
 
-std::string numberForm(std::int32_t value); // " 12", "-3": files and screen
-std::string numberText(std::int32_t value); // "12", "-3": messages
+std::string numberForm(std::int32_t value);  // " 12", "-3": files and screen
+std::string numberText(std::int32_t value);  // "12", "-3": messages
 std::string trimLeft(std::string_view text); // drops leading spaces (byte 32)
-std::string dateText(const LocalTime& now); // "12-07-2026"
-std::string timeText(const LocalTime& now); // "05:16:50"
+std::string dateText(const LocalTime& now);  // "12-07-2026"
+std::string timeText(const LocalTime& now);  // "05:16:50"
 
 // INT: the largest integer not greater than x (toward minus infinity).
 std::int32_t intFloor(double x);

@@ -1,0 +1,86 @@
+#include "platform/host.hpp"
+#include "support/file_bytes.hpp"
+#include "support/temp_dir.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace schlingo::platform {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
+
+TEST(Host, ProgramDirectoryHoldsTheRunningProgram) {
+    const std::string directory = host::programDirectory();
+    ASSERT_FALSE(directory.empty());
+    const char separator = host::pathSeparator();
+    if (directory.size() > 3) {
+        EXPECT_NE(directory.back(), separator);
+    }
+#ifdef _WIN32
+    const std::string program = directory + separator + "unit_tests.exe";
+#else
+    const std::string program = directory + separator + "unit_tests";
+#endif
+    std::FILE* f = host::openFile(program, "rb");
+    ASSERT_NE(f, nullptr) << program;
+    EXPECT_GT(host::fileSize(f), 0);
+    std::fclose(f);
+}
+
+TEST(Host, FilesOpenByWindows1252NameAndDirectoriesDoNot) {
+    TempDir dir;
+    std::FILE* f = host::openFile("\xc4rger \x80.txt", "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(std::fwrite("abc", 1, 3, f), 3u);
+    EXPECT_TRUE(host::flushToDisk(f));
+    EXPECT_EQ(host::fileSize(f), 3);
+    std::fclose(f);
+    EXPECT_EQ(readBytes(std::filesystem::path(u8"Ärger €.txt")), "abc");
+
+    std::filesystem::create_directory("sub");
+    EXPECT_EQ(host::openFile("sub", "rb"), nullptr);
+    EXPECT_EQ(host::openFile("sub", "ab"), nullptr);
+    EXPECT_EQ(host::openFile("missing", "rb"), nullptr);
+}
+
+TEST(Host, ReplaceAndRemove) {
+    TempDir dir;
+    writeBytes("new.tmp", "new");
+    writeBytes("Highscore.dat", "old");
+    EXPECT_TRUE(host::replaceFile("new.tmp", "Highscore.dat"));
+    EXPECT_EQ(readBytes("Highscore.dat"), "new");
+    EXPECT_FALSE(std::filesystem::exists("new.tmp"));
+    EXPECT_FALSE(host::replaceFile("new.tmp", "Highscore.dat"));
+    EXPECT_EQ(readBytes("Highscore.dat"), "new");
+    EXPECT_TRUE(host::removeFile("Highscore.dat"));
+    EXPECT_FALSE(host::removeFile("Highscore.dat"));
+}
+
+TEST(Host, MonotonicSecondsHaveFractions) {
+    const double first = host::monotonicSeconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const double second = host::monotonicSeconds();
+    EXPECT_GE(second - first, 0.02);
+    EXPECT_LT(second - first, 5.0);
+}
+
+TEST(Host, LocalTimeIsAPlausibleDate) {
+    const LocalTime now = host::localTimeNow();
+    EXPECT_GE(now.year, 2024);
+    EXPECT_GE(now.month, 1);
+    EXPECT_LE(now.month, 12);
+    EXPECT_GE(now.day, 1);
+    EXPECT_LE(now.day, 31);
+    EXPECT_LE(now.hour, 23);
+    EXPECT_LE(now.minute, 59);
+    EXPECT_LE(now.second, 60);
+}
+
+} // namespace
+} // namespace schlingo::platform
