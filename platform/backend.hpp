@@ -44,7 +44,7 @@ public:
     enum class Kind { GroupBox, RadioButton, CheckBox, PushButton };
     struct Control {
         Kind kind;
-        std::string caption; // Windows-1252
+        std::string caption;     // Windows-1252
         int x, y, width, height; // client pixels
         bool startsGroup;        // WS_GROUP: radio buttons group up to the next one
     };
