@@ -50,10 +50,14 @@ DWORD styleOf(const StartWindow::Control& control) {
 
 void createControls(HWND parent, HINSTANCE instance, Session& session) {
     const auto& controls = session.window->controls();
+    // The dialog font: the bold "System" font clips "Selbstmordmodus" and
+    // "Länder/Staaten der Erde" in their given widths where it is wider.
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     for (const auto& control : controls) {
         HWND child = CreateWindowExW(0, L"button", widen(control.caption).c_str(), styleOf(control),
                                      control.x, control.y, control.width, control.height, parent,
                                      nullptr, instance, nullptr);
+        SendMessageW(child, WM_SETFONT, font, FALSE);
         session.controls.push_back(child);
     }
     for (std::size_t i = 0; i < controls.size(); ++i) {
