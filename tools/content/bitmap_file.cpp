@@ -1,0 +1,196 @@
+#include "tools/content/bitmap_file.hpp"
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+
+namespace schlingo::content {
+namespace {
+
+void put16(Bytes& out, std::uint32_t value) {
+    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+}
+
+void put32(Bytes& out, std::uint32_t value) {
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+std::uint32_t get16(const Bytes& in, std::size_t at) {
+    return static_cast<std::uint32_t>(in[at]) | static_cast<std::uint32_t>(in[at + 1]) << 8;
+}
+
+std::uint32_t get32(const Bytes& in, std::size_t at) {
+    return get16(in, at) | get16(in, at + 2) << 16;
+}
+
+std::size_t rowStride(int width, int bitsPerPixel) {
+    return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31) / 32 * 4;
+}
+
+// BITMAPINFOHEADER; height may be doubled for icon images.
+void putInfoHeader(Bytes& out, int width, int height, int bits, std::uint32_t imageSize) {
+    put32(out, 40);
+    put32(out, static_cast<std::uint32_t>(width));
+    put32(out, static_cast<std::uint32_t>(height));
+    put16(out, 1);
+    put16(out, static_cast<std::uint32_t>(bits));
+    put32(out, 0); // no compression
+    put32(out, imageSize);
+    put32(out, 2835); // 72 dots per inch
+    put32(out, 2835);
+    put32(out, 0);
+    put32(out, 0);
+}
+
+} // namespace
+
+Bytes encodeBitmap(const Canvas& canvas) {
+    const int w = canvas.width(), h = canvas.height();
+    std::map<std::uint32_t, std::uint8_t> palette; // 0xRRGGBB -> index, sorted
+    for (Colour c : canvas.pixels()) {
+        palette.emplace(c & 0xFFFFFF, 0);
+        if (palette.size() > 256) {
+            break;
+        }
+    }
+    const bool indexed = palette.size() <= 256;
+    const int bits = indexed ? 8 : 24;
+    const std::size_t stride = rowStride(w, bits);
+    const std::size_t paletteBytes = indexed ? 256 * 4 : 0;
+    const std::size_t dataOffset = 14 + 40 + paletteBytes;
+    const std::size_t dataSize = stride * static_cast<std::size_t>(h);
+
+    Bytes out;
+    out.reserve(dataOffset + dataSize);
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, static_cast<std::uint32_t>(dataOffset + dataSize));
+    put32(out, 0);
+    put32(out, static_cast<std::uint32_t>(dataOffset));
+    putInfoHeader(out, w, h, bits, static_cast<std::uint32_t>(dataSize));
+    if (indexed) {
+        std::uint8_t next = 0;
+        for (auto& [colour, slot] : palette) {
+            slot = next++;
+            put32(out, colour); // blue, green, red, 0
+        }
+        out.resize(dataOffset, 0);
+    }
+    for (int y = h - 1; y >= 0; --y) {
+        const std::size_t rowStart = out.size();
+        for (int x = 0; x < w; ++x) {
+            const Colour c = canvas.at(x, y) & 0xFFFFFF;
+            if (indexed) {
+                out.push_back(palette.at(c));
+            } else {
+                out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+                out.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+                out.push_back(static_cast<std::uint8_t>((c >> 16) & 0xFF));
+            }
+        }
+        out.resize(rowStart + stride, 0);
+    }
+    return out;
+}
+
+std::optional<Canvas> decodeBitmap(const Bytes& in) {
+    if (in.size() < 54 || in[0] != 'B' || in[1] != 'M' || get32(in, 14) != 40) {
+        return std::nullopt;
+    }
+    const auto w = static_cast<std::int32_t>(get32(in, 18));
+    const auto h = static_cast<std::int32_t>(get32(in, 22));
+    const std::uint32_t bits = get16(in, 28);
+    if (w <= 0 || h <= 0 || w > 4096 || h > 4096 || get32(in, 30) != 0 ||
+        (bits != 8 && bits != 24)) {
+        return std::nullopt;
+    }
+    const std::size_t offset = get32(in, 10);
+    const std::size_t stride = rowStride(w, static_cast<int>(bits));
+    if (offset + stride * static_cast<std::size_t>(h) > in.size() ||
+        (bits == 8 && offset < 54 + 1024)) {
+        return std::nullopt;
+    }
+    Canvas canvas(w, h, 0);
+    for (int y = 0; y < h; ++y) {
+        const std::size_t row = offset + stride * static_cast<std::size_t>(h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t value;
+            if (bits == 8) {
+                value = get32(
+                    in, 54 + 4 * static_cast<std::size_t>(in[row + static_cast<std::size_t>(x)]));
+            } else {
+                const std::size_t p = row + 3 * static_cast<std::size_t>(x);
+                value = static_cast<std::uint32_t>(in[p]) |
+                        static_cast<std::uint32_t>(in[p + 1]) << 8 |
+                        static_cast<std::uint32_t>(in[p + 2]) << 16;
+            }
+            canvas.set(x, y, rgb(value & 0xFFFFFF));
+        }
+    }
+    return canvas;
+}
+
+Bytes encodeIcon(const std::vector<Canvas>& images) {
+    std::vector<Bytes> bodies;
+    for (const Canvas& image : images) {
+        const int n = image.width();
+        if (n != image.height() || n < 1 || n > 256) {
+            throw std::invalid_argument("icon images are squares of 1 to 256 pixels");
+        }
+        const std::size_t maskStride = rowStride(n, 1);
+        Bytes body;
+        putInfoHeader(body, n, 2 * n, 32,
+                      static_cast<std::uint32_t>((4 * static_cast<std::size_t>(n) + maskStride) *
+                                                 static_cast<std::size_t>(n)));
+        for (int y = n - 1; y >= 0; --y) {
+            for (int x = 0; x < n; ++x) {
+                put32(body, image.at(x, y)); // 0xAARRGGBB is B, G, R, A in memory order
+            }
+        }
+        for (int y = n - 1; y >= 0; --y) {
+            Bytes row(maskStride, 0);
+            for (int x = 0; x < n; ++x) {
+                if ((image.at(x, y) >> 24) == 0) {
+                    row[static_cast<std::size_t>(x / 8)] |=
+                        static_cast<std::uint8_t>(0x80 >> (x % 8));
+                }
+            }
+            body.insert(body.end(), row.begin(), row.end());
+        }
+        bodies.push_back(std::move(body));
+    }
+    Bytes out;
+    put16(out, 0);
+    put16(out, 1); // icon
+    put16(out, static_cast<std::uint32_t>(images.size()));
+    std::size_t offset = 6 + 16 * images.size();
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const int n = images[i].width();
+        out.push_back(static_cast<std::uint8_t>(n == 256 ? 0 : n));
+        out.push_back(static_cast<std::uint8_t>(n == 256 ? 0 : n));
+        out.push_back(0); // no palette
+        out.push_back(0);
+        put16(out, 1);  // planes
+        put16(out, 32); // bits per pixel
+        put32(out, static_cast<std::uint32_t>(bodies[i].size()));
+        put32(out, static_cast<std::uint32_t>(offset));
+        offset += bodies[i].size();
+    }
+    for (const Bytes& body : bodies) {
+        out.insert(out.end(), body.begin(), body.end());
+    }
+    return out;
+}
+
+Bytes rawBgra(const Canvas& canvas) {
+    Bytes out;
+    out.reserve(canvas.pixels().size() * 4);
+    for (Colour c : canvas.pixels()) {
+        put32(out, c);
+    }
+    return out;
+}
+
+} // namespace schlingo::content

@@ -1,0 +1,31 @@
+#pragma once
+// Windows bitmap, icon and raw pixel encodings of a canvas.
+
+#include "tools/content/canvas.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace schlingo::content {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A bottom-up Windows bitmap with the 40-byte info header: 8 bits per pixel
+// with a palette when the picture has at most 256 colours (smaller files),
+// else 24 bits. Alpha is dropped. The palette is sorted, so equal canvases
+// always give equal bytes.
+Bytes encodeBitmap(const Canvas& canvas);
+
+// Reads back the bitmaps encodeBitmap writes (8 and 24 bits, bottom-up,
+// uncompressed); nullopt for anything else or a truncated file.
+std::optional<Canvas> decodeBitmap(const Bytes& bytes);
+
+// A Windows icon holding each canvas (square, at most 256 pixels) as a 32-bit
+// image with alpha and the matching transparency mask.
+Bytes encodeIcon(const std::vector<Canvas>& images);
+
+// Rows from the top, each pixel as the bytes blue, green, red, alpha.
+Bytes rawBgra(const Canvas& canvas);
+
+} // namespace schlingo::content
