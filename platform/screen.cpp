@@ -1,6 +1,7 @@
 #include "platform/screen.hpp"
 
 #include "platform/font8x8.hpp"
+#include "platform/text_file.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -371,9 +372,7 @@ void Screen::printText(std::string_view cp437Text, Ending ending) {
 }
 
 void Screen::printNumber(std::int32_t value, Ending ending) {
-    std::string text(value >= 0 ? 1 : 0, ' '); // the number form: a space before 0 and more
-    text += std::to_string(value);
-    printText(text, ending);
+    printText(numberForm(value), ending);
 }
 
 void Screen::lockScreen() {
