@@ -21,11 +21,8 @@ constexpr int fileHeaderSize = 14;
 class PictureFile {
 public:
     explicit PictureFile(std::FILE* file) : file_(file) {
-        if (file_ != nullptr && std::fseek(file_, 0, SEEK_END) == 0) {
-            const long end = std::ftell(file_);
-            size_ = end < 0 ? 0 : static_cast<std::uint64_t>(end);
-            std::fseek(file_, 0, SEEK_SET);
-        }
+        const long long size = host::fileSize(file_);
+        size_ = size < 0 ? 0 : static_cast<std::uint64_t>(size);
     }
     ~PictureFile() {
         if (file_ != nullptr)
@@ -39,7 +36,7 @@ public:
 
     // Reads exactly `count` bytes at `offset`; false when they are not all there.
     bool readAt(std::uint64_t offset, void* target, std::size_t count) {
-        if (offset > size_ || count > size_ - offset)
+        if (offset > size_ || count > size_ - offset || offset + count > maxSeek)
             return false;
         if (count == 0)
             return true;
@@ -49,7 +46,7 @@ public:
     }
     // Reads up to `count` bytes at `offset`; the number read.
     std::size_t readUpTo(std::uint64_t offset, void* target, std::size_t count) {
-        if (offset >= size_)
+        if (offset >= size_ || offset > maxSeek)
             return 0;
         const std::uint64_t available = size_ - offset;
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, available));
@@ -60,6 +57,8 @@ public:
     bool failed() const { return file_ == nullptr || std::ferror(file_) != 0; }
 
 private:
+    // fseek takes a long, 32 bits on Windows.
+    static constexpr std::uint64_t maxSeek = 0x7FFFFFFF;
     std::FILE* file_;
     std::uint64_t size_ = 0;
 };
