@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace schlingo {
@@ -63,8 +64,8 @@ protected:
                 n += screen().readPixel(x, y) == p;
         return n;
     }
-    void writePicture(const std::string& utf8Name, int width, int height, Pixel colour) {
-        test::writeBytes(temp.path() / utf8Name, solidBitmap(width, height, colour));
+    void writePicture(const std::filesystem::path& name, int width, int height, Pixel colour) {
+        test::writeBytes(temp.path() / name, solidBitmap(width, height, colour));
     }
 
     test::TempDir temp;
@@ -142,7 +143,7 @@ TEST_F(GlyphSetTest, TheBoardFollowsTheSpecialLettersOption) {
 
 TEST_F(GlyphSetTest, FilesAreReadAgainForEveryWord) {
     writePicture("A.galgen", 16, 16, 0x112233);
-    writePicture("\xC3\x84.galgen", 16, 16, 0x445566); // Ä, stored under its UTF-8 name
+    writePicture(u8"\u00C4.galgen", 16, 16, 0x445566);
     writePicture("PC.galgen", 140, 171, 0x778899);
     loadGlyphSet(program);
     screen().putImage(0, 0, glyph(program, "A.galgen"));
