@@ -16,6 +16,8 @@
 
 namespace schlingo::platform {
 
+struct Display;
+
 struct LocalTime {
     int year = 2000, month = 1, day = 1; // month 1..12
     int hour = 0, minute = 0, second = 0;
@@ -67,6 +69,12 @@ public:
 class Backend {
 public:
     virtual ~Backend() = default;
+
+    // Game thread. Display's constructor hands itself over: the presenter feeds
+    // its input and shows its frame buffer. Display's destructor calls detach,
+    // which closes the window and stops the presenter before the state goes.
+    virtual void attach(Display& display) { (void)display; }
+    virtual void detach() {}
 
     // Game thread, without Display::lock held (the presenter needs it while the
     // window is made); blocks until the new window exists and is shown. Destroys an

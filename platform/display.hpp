@@ -12,9 +12,16 @@
 namespace schlingo::platform {
 
 struct Display {
-    explicit Display(Backend& backend) : screen(backend, lock), input(backend, lock) {
+    explicit Display(Backend& backendToUse)
+        : backend(backendToUse), screen(backendToUse, lock), input(backendToUse, lock) {
         screen.setOpenHook([this] { input.screenOpened(screen.width(), screen.height()); });
+        backend.attach(*this);
     }
+    ~Display() { backend.detach(); }
+    Display(const Display&) = delete;
+    Display& operator=(const Display&) = delete;
+
+    Backend& backend;
 
     // Guards the frame buffer, its dirty and changed rows, the key state table,
     // the key buffer with its flag, and the pointer state.

@@ -8,9 +8,11 @@ typedef struct _GtkWindow GtkWindow; // as <gtk/gtk.h> declares it
 
 namespace schlingo::platform::gtk {
 
-// Game thread, once, after XInitThreads and before any other GTK call.
-void initialise();
-// Game thread; blocks until answered. Modal, kept above the game window.
+// Game thread, once, after XInitThreads and before any other GTK call. False
+// when there is no display to show dialogs on.
+bool initialise();
+// Game thread; blocks until answered. Modal, kept above the game window; owned
+// by the current start window when box.owner says so.
 MessageAnswer showMessage(const MessageBox& box);
 // Game thread; blocks until the start window is destroyed (gtk_start_window.cpp).
 void runStartWindow(StartWindow& window, Backend& backend);

@@ -1,1 +1,76 @@
-// to be written
+// The Linux desktop: SDL2 for the game window (presenter thread), GTK 3 for the
+// start window and the message boxes (game thread).
+
+#include "platform/backend.hpp"
+#include "platform/host.hpp"
+#include "platform/linux/gtk_dialogs.hpp"
+#include "platform/linux/sdl_window.hpp"
+
+#include <X11/Xlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace schlingo::platform {
+
+namespace {
+
+class LinuxBackend final : public Backend {
+public:
+    void attach(Display& display) override { window_.attach(&display); }
+    void detach() override {
+        window_.stop();
+        window_.attach(nullptr);
+    }
+
+    void openWindow(int width, int height, const std::string& title) override {
+        window_.open(width, height, title);
+    }
+    void setWindowTitle(const std::string& title) override { window_.setTitle(title); }
+    std::uintptr_t windowHandle() override { return window_.handle(); }
+    void setProgramIcon() override { window_.setProgramIcon(); }
+
+    void sleepMilliseconds(int ms) override {
+        if (ms <= 0)
+            return;
+        // An absolute deadline, so a signal cannot stretch or cut the sleep.
+        timespec until{};
+        clock_gettime(CLOCK_MONOTONIC, &until);
+        until.tv_sec += ms / 1000;
+        until.tv_nsec += static_cast<long>(ms % 1000) * 1'000'000L;
+        if (until.tv_nsec >= 1'000'000'000L) {
+            until.tv_sec += 1;
+            until.tv_nsec -= 1'000'000'000L;
+        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+        }
+    }
+
+    void pollFromGameThread() override {}
+    double timerSeconds() override { return host::monotonicSeconds(); }
+    LocalTime localTime() override { return host::localTimeNow(); }
+    MessageAnswer showMessage(const MessageBox& box) override { return gtk::showMessage(box); }
+    void runStartWindow(StartWindow& window) override { gtk::runStartWindow(window, *this); }
+
+    [[noreturn]] void exitProcess(int code) override {
+        // The presenter still runs: no static destructors behind its back.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+
+private:
+    sdl::SdlWindow window_;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> makeDesktopBackend() {
+    // GTK (game thread) and SDL (presenter thread) both talk to X.
+    XInitThreads();
+    gtk::initialise();
+    return std::make_unique<LinuxBackend>();
+}
+
+} // namespace schlingo::platform

@@ -78,7 +78,7 @@ public:
     ScriptedBackend() = default;
 
     // The display whose input the passes feed and whose rows they present.
-    void attach(Display& display) { display_ = &display; }
+    void attach(Display& display) override { display_ = &display; }
 
     // --- building the script: each call appends presenter passes ---
     ScriptedBackend& pass(std::vector<ScriptEvent> events = {});

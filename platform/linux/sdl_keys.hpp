@@ -1,0 +1,28 @@
+#pragma once
+// Keyboard translation for the SDL window: physical keys to scan code set 1,
+// key-down events to buffer codes, typed UTF-8 text to code page 437 bytes.
+// Pure functions; the presenter thread calls them.
+
+#include <SDL2/SDL_keyboard.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace schlingo::platform::sdl {
+
+// Set-1 scan code (extended prefix folded away, 1..127) of a physical key, or
+// 0 for keys the PC keyboard does not have.
+int toSet1(SDL_Scancode scancode);
+
+// What a key-down event posts to the key buffer, when it posts anything
+// itself: control characters (Esc, Enter, Backspace, Tab, Ctrl+letter) and
+// keys without a character (255 + 256 x BIOS code). Printable characters
+// come as text events instead. With Alt held nothing is posted.
+std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key);
+
+// The key codes of a text event: each character converted to Windows-1252
+// and then to code page 437, in order.
+std::vector<std::uint32_t> textCodes(const char* utf8);
+
+} // namespace schlingo::platform::sdl

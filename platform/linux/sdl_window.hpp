@@ -1,0 +1,70 @@
+#pragma once
+// The game window on Linux: a presenter thread that owns SDL's video
+// subsystem, the window and its event pump. About every 10 ms it turns the
+// window's events into Input calls, refreshes the key table and copies the
+// changed rows of the frame buffer to the window surface. The game thread
+// only queues requests here; it never calls SDL itself.
+
+#include "platform/display.hpp"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace schlingo::platform::sdl {
+
+class SdlWindow {
+public:
+    SdlWindow() = default;
+    ~SdlWindow() { stop(); }
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    // --- game thread ---
+    void attach(Display* display);
+    // Destroys an open window and makes a new one; returns once it is shown
+    // (or could not be made: then there is no window).
+    void open(int width, int height, const std::string& cp1252Title);
+    void setTitle(const std::string& cp1252Title); // applied by the next wake-up
+    void setProgramIcon();
+    std::uintptr_t handle() const { return handle_.load(); } // X11 window id, 0 none
+    // Closes the window and ends the presenter thread.
+    void stop();
+
+    // Presenter statistics, for the benchmark and the tests.
+    struct Counters {
+        long long passes = 0;
+        long long rowsUploaded = 0;
+    };
+    Counters counters() const;
+
+private:
+    struct OpenRequest {
+        int width, height;
+        std::string title;
+    };
+
+    void run();               // presenter thread
+    bool hasRequests() const; // commandLock_ held
+
+    // Guarded by commandLock_: requests from the game thread to the presenter.
+    mutable std::mutex commandLock_;
+    std::condition_variable wake_; // presenter waits for a request or its deadline
+    std::condition_variable done_; // game thread waits for an open to finish
+    std::optional<OpenRequest> openRequest_;
+    std::optional<std::string> titleRequest_;
+    bool iconRequest_ = false;
+    bool stopRequest_ = false;
+    long long opensDone_ = 0;
+    Display* display_ = nullptr; // set before the thread starts, read by it
+    Counters counters_;
+
+    std::thread thread_; // game thread starts and joins it
+    std::atomic<std::uintptr_t> handle_{0};
+};
+
+} // namespace schlingo::platform::sdl
