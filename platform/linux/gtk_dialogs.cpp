@@ -34,10 +34,6 @@ bool initialise() {
     return ready;
 }
 
-void setCurrentStartWindow(GtkWindow* window) {
-    startWindow = window;
-}
-
 MessageAnswer showMessage(const MessageBox& box) {
     const bool question = box.buttons == MessageBox::Buttons::YesNoCancel;
     if (!ready) {
