@@ -1,6 +1,7 @@
 #include "tools/content/content_files.hpp"
 
 #include "tools/content/pictures.hpp"
+#include "tools/content/word_lists.hpp"
 
 #include <fstream>
 #include <iterator>
@@ -37,9 +38,29 @@ std::vector<ContentFile> pictureFiles() {
     return files;
 }
 
+std::vector<ContentFile> wordListFiles(const std::filesystem::path& repoRoot) {
+    std::vector<ContentFile> files;
+    for (const WordListFile& list : wordLists) {
+        const auto source = readWholeFile(repoRoot / "tools" / "words" / list.source);
+        if (!source) {
+            throw std::runtime_error(std::string("cannot read tools/words/") + list.source);
+        }
+        try {
+            files.push_back({std::string("data/") + list.shipped,
+                             convertWordList(std::string(source->begin(), source->end()))});
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error(std::string("tools/words/") + list.source + ", " + e.what());
+        }
+    }
+    return files;
+}
+
 std::vector<ContentFile> generateContent(const std::filesystem::path& repoRoot) {
-    (void)repoRoot;
-    return pictureFiles();
+    std::vector<ContentFile> files = pictureFiles();
+    for (ContentFile& list : wordListFiles(repoRoot)) {
+        files.push_back(std::move(list));
+    }
+    return files;
 }
 
 } // namespace schlingo::content

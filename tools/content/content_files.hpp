@@ -17,7 +17,10 @@ struct ContentFile {
 
 // The pictures, the click map and the icon.
 std::vector<ContentFile> pictureFiles();
-// Everything the generator writes into the repository at repoRoot.
+// The word lists converted from their sources under repoRoot/tools/words.
+// Throws std::runtime_error when a source cannot be read or converted.
+std::vector<ContentFile> wordListFiles(const std::filesystem::path& repoRoot);
+// Both of the above.
 std::vector<ContentFile> generateContent(const std::filesystem::path& repoRoot);
 
 // A path from UTF-8 text, also on Windows.
