@@ -1,12 +1,17 @@
 // The shipped pictures in data/ and the icon in resources/: made by the
 // generator, of the sizes the game creates for them, and fit to be drawn over.
 
+#include "platform/display.hpp"
+#include "platform/image_loader.hpp"
+#include "platform/scripted/scripted_backend.hpp"
 #include "tools/content/bitmap_file.hpp"
 #include "tools/content/content_files.hpp"
 #include "tools/content/pictures.hpp"
+#include "tools/content/word_lists.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 namespace schlingo::content {
@@ -144,6 +149,48 @@ TEST(PictureContent, BoardsLeaveTheAreasTheGameDrawsOnBlack) {
             EXPECT_EQ(stray, 0) << board << ": pixels drawn in the area at (" << area.x1 << ", "
                                 << area.y1 << ")";
         }
+    }
+}
+
+// The game's own loader, given the Windows-1252 path the game builds, fills
+// an image of the size the game creates with exactly the generated pixels.
+TEST(PictureContent, TheGamesLoaderReadsEveryPictureFully) {
+    platform::ScriptedBackend backend;
+    platform::Display display{backend};
+    backend.attach(display);
+    platform::Screen& screen = display.screen;
+    screen.openScreen(940, 320, 32, 1, 0);
+    std::string directory = SCHLINGO_SOURCE_DIR "/data/";
+#ifdef _WIN32
+    if (directory[0] == '/') {
+        directory = "Z:" + directory; // under Wine the Linux root is drive Z:
+    }
+#endif
+    std::vector<std::string> names = {"Logo.galgen", "Logo_ohne.galgen", "PC.galgen"};
+    for (const GlyphFile& glyph : glyphFiles) {
+        names.push_back(std::string(glyph.name) + ".galgen");
+    }
+    for (const std::string& name : names) {
+        const Canvas expected = shippedPicture(name);
+        platform::Image image = screen.createImage(expected.width(), expected.height());
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(platform::loadImageFile(directory + toWindows1252(name), image), 0) << name;
+        platform::ImageLayout layout;
+        ASSERT_TRUE(platform::readImageLayout(image->bytes, image->size, layout));
+        int wrong = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < expected.width(); ++x) {
+                platform::Pixel p;
+                std::memcpy(&p,
+                            image->bytes + layout.offset +
+                                static_cast<std::size_t>(y) * layout.pitch +
+                                static_cast<std::size_t>(x) * 4,
+                            4);
+                wrong += p != (0xFF000000u | expected.at(x, y)) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << name;
+        screen.destroyImage(image);
     }
 }
 
