@@ -9,6 +9,9 @@ namespace {
 
 constexpr int bufferSlots = 16;
 constexpr int sleepStepMs = 50; // how often a key may end a long sleep
+// A tap stays latched at most this many presenter passes (about half a second)
+// while the game does not look at the key table.
+constexpr int maxUnseenPasses = 50;
 
 struct BiosCodes {
     int plain, shift, ctrl;
@@ -63,6 +66,7 @@ int Input::isKeyDown(int scanCode) {
     if (scanCode < 0 || scanCode > 127)
         return 0;
     std::lock_guard guard(lock_);
+    gameLooked_ = true;
     return open_ && table_[static_cast<std::size_t>(scanCode)] ? -1 : 0;
 }
 
@@ -133,16 +137,27 @@ void Input::keyEvent(int scanCode, bool down) {
         return;
     auto i = static_cast<std::size_t>(scanCode);
     held_[i] = down;
-    if (down)
-        pressed_[i] = true;
+    if (down) {
+        latched_[i] = true;
+        latchShown_[i] = false;
+    }
 }
 
 void Input::refreshKeyTable() {
     if (!active_)
         return;
-    for (std::size_t i = 0; i < table_.size(); ++i)
-        table_[i] = held_[i] || pressed_[i];
-    pressed_.fill(false);
+    // Latches the game has seen go; so do all shown ones once it has not
+    // looked for a long while.
+    const bool expire = gameLooked_ || ++unseenPasses_ >= maxUnseenPasses;
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        if (expire && latchShown_[i])
+            latched_[i] = false;
+        latchShown_[i] = latched_[i];
+        table_[i] = held_[i] || latched_[i];
+    }
+    if (expire)
+        unseenPasses_ = 0;
+    gameLooked_ = false;
 }
 
 void Input::postKey(std::uint32_t code, int repeat) {
@@ -164,7 +179,8 @@ void Input::setActive(bool active) {
     active_ = active;
     table_.fill(false);
     held_.fill(false);
-    pressed_.fill(false);
+    latched_.fill(false);
+    latchShown_.fill(false);
     // A release that happened while another window had the focus never comes
     // here; a button left down would read as an endless click.
     buttons_ = 0;

@@ -62,11 +62,12 @@ public:
 
     // --- presenter thread, Display::lock held ---
     // A physical key went down or up; scanCode is set 1 with the extended prefix
-    // folded away (0..127). A press is kept until the next refreshKeyTable even
-    // if the release comes first, so no tap between two passes is lost.
+    // folded away (0..127). A press is latched: even when its release comes
+    // before the next refresh, the table shows the key down until the game has
+    // looked at it (isKeyDown) in at least one pass, so no tap is lost.
     void keyEvent(int scanCode, bool down);
     // Once per presenter pass: the table the game sees becomes what is held now
-    // plus what was pressed since the last pass. Not refreshed while inactive.
+    // plus the latched presses. Not refreshed while inactive.
     void refreshKeyTable();
     // Post a typed key: a code page 437 byte (< 256) or 255 + 256 x extended
     // code, repeat times (auto-repeat).
@@ -92,9 +93,12 @@ private:
     Backend& backend_;
     std::mutex& lock_;
     // All guarded by Display::lock.
-    std::array<bool, 128> table_{};   // what isKeyDown reports
-    std::array<bool, 128> held_{};    // physical state from events
-    std::array<bool, 128> pressed_{}; // went down since the last refresh
+    std::array<bool, 128> table_{};      // what isKeyDown reports
+    std::array<bool, 128> held_{};       // physical state from events
+    std::array<bool, 128> latched_{};    // pressed, not yet seen by the game
+    std::array<bool, 128> latchShown_{}; // the latch was in the table last refresh
+    bool gameLooked_ = false;            // isKeyDown ran since the last refresh
+    int unseenPasses_ = 0;               // refreshes the game has not looked at
     std::array<std::uint32_t, 16> buffer_{};
     int readPos_ = 0, writePos_ = 0;
     bool keyArrived_ = false;
