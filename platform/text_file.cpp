@@ -14,6 +14,8 @@ namespace {
 constexpr int endOfFile = -1;
 constexpr int ctrlZ = 26;
 constexpr std::size_t readChunk = 64 * 1024;
+// Beside the target, so that the final rename stays on one file system.
+constexpr std::string_view replacementSuffix = ".tmp";
 
 bool isBlank(int c) {
     return c == ' ' || c == '\t';
@@ -141,6 +143,7 @@ void TextFile::openInputBytes(std::string bytes) {
     size_ = static_cast<long long>(bytes.size());
     buffer_.assign(bytes.begin(), bytes.end());
     bufferPos_ = 0;
+    fromMemory_ = true;
 }
 
 bool TextFile::openForWriting(const std::string& name, Mode mode) {
@@ -148,7 +151,7 @@ bool TextFile::openForWriting(const std::string& name, Mode mode) {
     mode_ = mode;
     name_ = name;
     if (mode == Mode::Replacement) {
-        tempName_ = name + ".tmp";
+        tempName_ = name + std::string(replacementSuffix);
         file_ = host::openFile(tempName_, "wb");
     } else {
         file_ = host::openFile(name, mode == Mode::Append ? "ab" : "wb");
@@ -212,6 +215,7 @@ bool TextFile::closeFile() {
     column_ = 0;
     pending_.clear();
     writeFailed_ = false;
+    fromMemory_ = false;
     return ok;
 }
 

@@ -44,7 +44,8 @@ public:
     void openInputBytes(std::string bytes);
     // False when a write or the final replacement failed (the game ignores it).
     bool closeFile();
-    bool isOpen() const { return mode_ != Mode::None; }
+    // True after a successful open until closeFile().
+    bool isOpen() const { return file_ != nullptr || fromMemory_; }
 
     bool atEnd();
     std::int32_t readIntegerItem();
@@ -77,6 +78,7 @@ private:
     std::int64_t column_ = 0;
     std::string pending_; // append mode: the line being built
     bool writeFailed_ = false;
+    bool fromMemory_ = false;
 };
 
 bool fileExists(const std::string& name);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -32,6 +33,21 @@ TEST(Host, ProgramDirectoryHoldsTheRunningProgram) {
     EXPECT_GT(host::fileSize(f), 0);
     std::fclose(f);
 }
+
+#ifndef _WIN32
+// A folder name Windows-1252 cannot spell still yields a directory that opens.
+TEST(Host, ProgramDirectoryOutsideWindows1252StillOpens) {
+    TempDir dir;
+    const std::filesystem::path folder = dir.path() / std::filesystem::path(u8"日本");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file("/proc/self/exe", folder / "unit_tests");
+    std::filesystem::permissions(folder / "unit_tests", std::filesystem::perms::owner_all);
+    const std::string command = "\"" + (folder / "unit_tests").string() +
+                                "\" --gtest_filter=Host.ProgramDirectoryHoldsTheRunningProgram"
+                                " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+#endif
 
 TEST(Host, FilesOpenByWindows1252NameAndDirectoriesDoNot) {
     TempDir dir;

@@ -162,6 +162,7 @@ TEST(TextFileRead, UnopenableInputReadsAsEmpty) {
     std::filesystem::create_directory("folder.txt");
     TextFile file;
     EXPECT_FALSE(file.openInput("missing.txt"));
+    EXPECT_FALSE(file.isOpen());
     EXPECT_TRUE(file.atEnd());
     EXPECT_EQ(file.readIntegerItem(), 0);
     EXPECT_EQ(file.readTextItem(), "");

@@ -89,9 +89,11 @@ TEST(TextFileWrite, ReplacementKeepsTheOldFileUntilClosed) {
     writeBytes("Highscore.dat", " 1\r\n");
     TextFile file;
     ASSERT_TRUE(file.openReplacement("Highscore.dat"));
+    EXPECT_TRUE(file.isOpen());
     file.writeNumber(2, FileEnding::LineEnd);
     EXPECT_EQ(readBytes("Highscore.dat"), " 1\r\n");
     EXPECT_TRUE(file.closeFile());
+    EXPECT_FALSE(file.isOpen());
     EXPECT_EQ(readBytes("Highscore.dat"), " 2\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
                             std::filesystem::directory_iterator()),
@@ -118,6 +120,7 @@ TEST(TextFileWrite, UnwritableFilesSwallowTheWrites) {
     std::filesystem::create_directory("folder");
     TextFile file;
     EXPECT_FALSE(file.openOutput("no such folder/out.txt"));
+    EXPECT_FALSE(file.isOpen());
     file.writeNumber(1, FileEnding::LineEnd);
     EXPECT_EQ(file.column(), 0);
     file.closeFile();
