@@ -17,12 +17,22 @@ constexpr std::size_t maxPathBytes = 259;
 constexpr int fileHeaderSize = 14;
 
 // One open picture file; every read is bounds-checked against the file's size,
-// so offsets and sizes from the file never reach past its end.
+// so offsets and sizes from the file never reach past its end. Files up to
+// wholeFileLimit are read in one go: a picture then costs a single read call
+// instead of one per row.
 class PictureFile {
 public:
     explicit PictureFile(std::FILE* file) : file_(file) {
         const long long size = host::fileSize(file_);
         size_ = size < 0 ? 0 : static_cast<std::uint64_t>(size);
+        if (file_ != nullptr && size_ <= wholeFileLimit) {
+            contents_.resize(static_cast<std::size_t>(size_));
+            const std::size_t got = std::fread(contents_.data(), 1, contents_.size(), file_);
+            failed_ = std::ferror(file_) != 0;
+            contents_.resize(got);
+            size_ = got;
+            whole_ = true;
+        }
     }
     ~PictureFile() {
         if (file_ != nullptr)
@@ -33,34 +43,38 @@ public:
 
     bool isOpen() const { return file_ != nullptr; }
     std::uint64_t size() const { return size_; }
+    bool failed() const { return failed_ || file_ == nullptr || std::ferror(file_) != 0; }
 
     // Reads exactly `count` bytes at `offset`; false when they are not all there.
     bool readAt(std::uint64_t offset, void* target, std::size_t count) {
-        if (offset > size_ || count > size_ - offset || offset + count > maxSeek)
+        if (offset > size_ || count > size_ - offset)
             return false;
-        if (count == 0)
-            return true;
-        if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
-            return false;
-        return std::fread(target, 1, count, file_) == count;
+        return readUpTo(offset, target, count) == count;
     }
     // Reads up to `count` bytes at `offset`; the number read.
     std::size_t readUpTo(std::uint64_t offset, void* target, std::size_t count) {
-        if (offset >= size_ || offset > maxSeek)
+        if (offset >= size_ || count == 0)
             return 0;
-        const std::uint64_t available = size_ - offset;
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, available));
-        if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
+        if (whole_) {
+            std::memcpy(target, contents_.data() + offset, n);
+            return n;
+        }
+        if (offset > maxSeek || std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
             return 0;
         return std::fread(target, 1, n, file_);
     }
-    bool failed() const { return file_ == nullptr || std::ferror(file_) != 0; }
 
 private:
+    static constexpr std::uint64_t wholeFileLimit = 16u << 20;
     // fseek takes a long, 32 bits on Windows.
     static constexpr std::uint64_t maxSeek = 0x7FFFFFFF;
     std::FILE* file_;
     std::uint64_t size_ = 0;
+    std::vector<std::uint8_t> contents_;
+    bool whole_ = false;
+    bool failed_ = false;
 };
 
 std::uint32_t u32(const std::uint8_t* p) {
@@ -290,7 +304,7 @@ int loadImageFile(const std::string& path, Image image) {
     if (!file.isOpen())
         return StatusCannotOpen;
     std::uint8_t first = 0;
-    if (!file.readAt(0, &first, 1))
+    if (file.failed() || !file.readAt(0, &first, 1))
         return StatusReadError;
     switch (first) {
     case 0xFE:
