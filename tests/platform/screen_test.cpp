@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <future>
 #include <string>
+#include <thread>
 
 namespace schlingo::platform {
 namespace {
@@ -362,6 +364,32 @@ TEST_F(ScreenTest, LockingHoldsThePresenterOffAndNests) {
     EXPECT_TRUE(lockIsFree());
     screen.fillBox(0, 0, 10, 10, 2);
     EXPECT_TRUE(lockIsFree());
+}
+
+TEST_F(ScreenTest, APresenterThreadNeverSeesHalfAGroupOfDrawings) {
+    open(64, 64);
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, passes{0};
+    std::thread presenter([&] {
+        while (!done) {
+            std::lock_guard<std::mutex> guard(display.lock);
+            screen.takeRowsToPresent();
+            const Pixel* p = screen.pixels();
+            torn += p[0] != p[64 * 64 - 1];
+            ++passes;
+        }
+    });
+    for (Pixel colour = 1; colour <= 300; ++colour) {
+        screen.lockScreen();
+        screen.fillBox(0, 0, 63, 31, colour); // top half, then bottom half
+        screen.fillBox(0, 32, 63, 63, colour);
+        screen.unlockScreen();
+    }
+    while (passes < 10)
+        std::this_thread::yield();
+    done = true;
+    presenter.join();
+    EXPECT_EQ(torn, 0);
 }
 
 TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
