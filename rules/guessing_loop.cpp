@@ -1,1 +1,162 @@
-// to be written
+#include "rules/guessing_loop.hpp"
+
+#include "flow/program.hpp"
+#include "flow/startup.hpp"
+#include "gamefiles/button_map.hpp"
+#include "presentation/glyph_set.hpp"
+#include "presentation/letter_board.hpp"
+#include "presentation/word_screen.hpp"
+#include "rules/letters.hpp"
+#include "rules/scoring.hpp"
+
+namespace schlingo {
+
+int computeTriesLeft(const Program& program) {
+    const Options& options = program.options;
+    const GameState& game = program.game;
+    const int misses = program.word.missCount;
+    if (options.kamikazeMode == 1) {
+        return game.bonusTries + options.maxTries - misses - game.carriedMisses;
+    }
+    if (options.selbstmordMode == 1) {
+        return options.maxTries - misses - game.carriedMisses;
+    }
+    return options.maxTries - misses;
+}
+
+void applyGuess(Program& program, int letterIndex) {
+    WordState& word = program.word;
+    const bool specialLetters = program.options.specialLetters == 1;
+
+    word.guessLetter = letters[letterIndex].text;
+    word.letterUsed[letterIndex] = 1;
+
+    word.wordLength = static_cast<int>(word.currentWord.size());
+    const char guess = word.guessLetter[0];
+    for (int p = 0; p < word.wordLength; ++p) {
+        const bool hit = word.currentWord[p] == guess;
+        if (hit) {
+            if (program.options.blindMode != 1) {
+                drawHit(program, p);
+            }
+            word.revealedCount += 1;
+            word.noHitYet = 0;
+        }
+        const int last = specialLetters ? letterCount : 26;
+        for (int i = 1; i <= last; ++i) {
+            if (word.guessLetter == letters[i].text) {
+                word.guessIndex = i;
+                break;
+            }
+        }
+        word.modeSwitchAllowed = 0;
+        if (word.noHitYet == 1 && !hit) {
+            word.letterMissed[word.guessIndex] = 1;
+        }
+        if (hit) {
+            word.letterMissed[word.guessIndex] = 0;
+        }
+    }
+    word.noHitYet = 1;
+
+    markLetterUsed(program, letterIndex);
+}
+
+namespace {
+
+bool keyDown(Program& program, int scanCode) {
+    return program.input().isKeyDown(scanCode) != 0;
+}
+
+// Ctrl+1/2/3: switches the mode until the first guess of the word.
+void modeKey(Program& program, int digit, const char* title, int kamikaze, int selbstmord) {
+    if (!keyDown(program, ctrlScanCode) || !keyDown(program, digitScanCode[digit])) {
+        return;
+    }
+    if (program.word.modeSwitchAllowed == 1) {
+        program.screen().setWindowTitle(title);
+        program.options.kamikazeMode = kamikaze;
+        program.options.selbstmordMode = selbstmord;
+    } else {
+        showGameMessage(program, "Sie haben bereits ein neues Spiel angefangen!");
+    }
+}
+
+} // namespace
+
+// One pass, L1..L12. False when the word's loop has ended.
+bool guessingPass(Program& program) {
+    WordState& word = program.word;
+    platform::Input& input = program.input();
+
+    const platform::MouseState mouse = input.readMouse();
+    word.mouseX = mouse.x;
+    word.mouseY = mouse.y;
+    word.mouseButtons = mouse.buttons;
+
+    word.triesLeft = computeTriesLeft(program);
+    drawTriesLeft(program);
+
+    const int clicked = clickedLetter(program, word.mouseX, word.mouseY, word.mouseButtons);
+    if (clicked != 0 && word.letterUsed[clicked] == 0) {
+        applyGuess(program, clicked);
+    }
+
+    for (int i = 1; i <= 26; ++i) {
+        if (keyDown(program, letters[i].scanCode) && word.letterUsed[i] == 0) {
+            applyGuess(program, i);
+        }
+    }
+
+    if (keyDown(program, escScanCode)) {
+        freeGlyphSet(program);
+        program.backend.exitProcess(0);
+    }
+
+    modeKey(program, 1, "Schlingo - Modus: Normal", 0, 0);
+    modeKey(program, 2, "Schlingo - Modus: Kamikaze", 1, 0);
+    modeKey(program, 3, "Schlingo - Modus: Selbstmord", 0, 1);
+
+    int misses = 0;
+    for (int i = 1; i <= letterCount; ++i) {
+        misses += word.letterMissed[i];
+    }
+    word.missCount = misses;
+
+    if (word.revealedCount == word.wordLength) {
+        word.wordFinished = 1;
+        return false;
+    }
+    if (word.triesLeft < 1) {
+        word.wordFinished = 1;
+        return false;
+    }
+
+    if (word.mouseButtons == 0) {
+        input.sleepFor(1);
+    }
+
+    const std::string key = input.readKey();
+    if (key == "\x1b" || key == "\xffk") {
+        word.wordFinished = 0;
+        return false;
+    }
+    return true;
+}
+
+void playWords(Program& program) {
+    for (;;) {
+        setUpWordScreen(program); // S1-S5 and S7; S6 changes nothing on screen
+        clearLetterFlags(program);
+        program.screen().setForeground(0xFFFFFF);
+
+        while (guessingPass(program)) {
+        }
+
+        if (!finishWord(program)) {
+            return;
+        }
+    }
+}
+
+} // namespace schlingo

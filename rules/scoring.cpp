@@ -1,1 +1,73 @@
-// to be written
+#include "rules/scoring.hpp"
+
+#include "flow/program.hpp"
+#include "flow/startup.hpp"
+#include "gamefiles/highscores.hpp"
+#include "gamefiles/statistics.hpp"
+#include "platform/random.hpp"
+#include "platform/text_file.hpp"
+#include "presentation/glyph_set.hpp"
+#include "presentation/word_screen.hpp"
+#include "rules/guessing_loop.hpp"
+#include "rules/word_choice.hpp"
+
+namespace schlingo {
+
+bool finishWord(Program& program) {
+    WordState& word = program.word;
+    GameState& game = program.game;
+
+    if (word.wordFinished == 0) {
+        freeGlyphSet(program);
+        program.backend.exitProcess(0);
+    }
+
+    word.triesLeft = computeTriesLeft(program);
+    drawTriesLeft(program);
+
+    if (word.missCount > game.bonusTries + 10) {
+        showComputerPicture(program);
+    }
+
+    if (word.revealedCount == word.wordLength) {
+        game.points = game.points + word.triesLeft + game.gamesWon;
+        game.gamesWon += 1;
+        showGameMessage(program, "Gratuliere, das war das richtige Wort!");
+        if (game.winCycle > 9) {
+            game.winCycle = 0;
+        }
+        game.winCycle += 1;
+        if (game.winCycle == 10) {
+            game.bonusTries += 1;
+        }
+        game.carriedMisses = word.missCount;
+    }
+
+    // A word completed on the pass after the last try is won and lost at once.
+    const bool gameOver = word.triesLeft < 1;
+    if (gameOver) {
+        rankScore(program, game.points);
+        appendStatistics(program, game.points, game.gamesWon);
+        writeHighscores(program);
+        game.gamesWon = 0;
+        game.points = 0;
+        showGameMessage(program, "Sie haben leider verloren!\r\ngesuchtes Wort: " +
+                                     platform::trimLeft(word.currentWord));
+        showHighscoreList(program);
+        game.bonusTries = 0;
+        game.carriedMisses = 0;
+    }
+
+    if (program.options.randomCategory == 1) {
+        program.options.category = platform::randomCategory(program.random);
+    }
+
+    beginWord(program);
+    clearLetterFlags(program);
+    chooseWord(program);
+    freeGlyphSet(program);
+
+    return !gameOver;
+}
+
+} // namespace schlingo
