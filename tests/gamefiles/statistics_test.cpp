@@ -1,0 +1,83 @@
+#include "gamefiles/statistics.hpp"
+#include "support/game_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+namespace schlingo::test {
+namespace {
+
+std::string spaces(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
+// The scripted clock stands at 7 December 2026, 05:16:50.
+const std::string normalLine = " 25" + spaces(11) + "Anzahl der Spiele:" + spaces(10) + " 3" +
+                               spaces(12) + "12-07-2026" + spaces(4) + "05:16:50" + spaces(6) +
+                               "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) +
+                               "St\xE4" "dte\r\n";
+
+TEST(Statistics, LinesHaveTheirFieldsAtTheZoneColumns) {
+    GameFixture game;
+    game.program.options.category = 2;
+    appendStatistics(game.program, 25, 3);
+    EXPECT_EQ(readFile("Statistik.txt"), normalLine);
+
+    // Appended, never rewritten; Selbstmord pushes the last two fields on.
+    game.program.options.selbstmordMode = 1;
+    appendStatistics(game.program, 25, 3);
+    const std::string selbstmordLine = " 25" + spaces(11) + "Anzahl der Spiele:" + spaces(10) +
+                                       " 3" + spaces(12) + "12-07-2026" + spaces(4) + "05:16:50" +
+                                       spaces(6) + "Selbstmordmodus" + spaces(13) +
+                                       "Blindmodus aus" + spaces(14) + "St\xE4" "dte\r\n";
+    EXPECT_EQ(readFile("Statistik.txt"), normalLine + selbstmordLine);
+    EXPECT_EQ(selbstmordLine.find("Blindmodus"), 112u);
+    EXPECT_EQ(selbstmordLine.find("St\xE4"), 140u);
+}
+
+TEST(Statistics, ScoreWordsModeBlindAndCategoryTexts) {
+    struct Case {
+        int score, words, kamikaze, blind, category, random;
+        std::string expected;
+    };
+    const std::string stamp = "12-07-2026" + spaces(4) + "05:16:50" + spaces(6);
+    const Case cases[] = {
+        {0, 0, 0, 0, 0, 0,
+         " 0" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 0" + spaces(12) + stamp +
+             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) + "allgemeine W\xF6rter\r\n"},
+        {-7, 1, 1, 1, 3, 0,
+         "-7" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 1" + spaces(12) + stamp +
+             "Kamikazemodus" + spaces(1) + "Blindmodus ein" + spaces(14) +
+             "L\xE4nder/Staaten der Erde\r\n"},
+        {1234, 12, 0, 0, 4, 1,
+         " 1234" + spaces(9) + "Anzahl der Spiele:" + spaces(10) + " 12" + spaces(11) + stamp +
+             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) + "zuf\xE4llige W\xF6rter\r\n"},
+    };
+    for (const Case& c : cases) {
+        GameFixture game;
+        game.program.options.kamikazeMode = c.kamikaze;
+        game.program.options.blindMode = c.blind;
+        game.program.options.category = c.category;
+        game.program.options.randomCategory = c.random;
+        appendStatistics(game.program, c.score, c.words);
+        EXPECT_EQ(readFile("Statistik.txt"), c.expected);
+    }
+}
+
+TEST(Statistics, DateAndTimeComeFromTheClockWithLeadingZeros) {
+    GameFixture game;
+    game.script().setLocalTime({2031, 1, 2, 23, 4, 5});
+    appendStatistics(game.program, 1, 1);
+    const std::string line = readFile("Statistik.txt").value_or("");
+    ASSERT_GE(line.size(), 84u);
+    EXPECT_EQ(line.substr(56, 10), "01-02-2031");
+    EXPECT_EQ(line.substr(70, 8), "23:04:05");
+}
+
+TEST(Statistics, ExistingLinesStayAndAnUnfinishedLastLineIsNotRepaired) {
+    GameFixture game;
+    writeFile("Statistik.txt", "alt\r\nohne Zeilenende");
+    game.program.options.category = 2;
+    appendStatistics(game.program, 25, 3);
+    EXPECT_EQ(readFile("Statistik.txt"), "alt\r\nohne Zeilenende" + normalLine);
+}
+
+} // namespace
+} // namespace schlingo::test

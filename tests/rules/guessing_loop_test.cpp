@@ -1,0 +1,414 @@
+// Whole words played on the scripted back end. The pointer stays outside the
+// window unless a test clicks, so every pass of the guessing loop takes exactly
+// one presenter pass of the script; the first pass after a window opens is its
+// activation.
+
+#include "flow/startup.hpp"
+#include "gamefiles/highscores.hpp"
+#include "rules/guessing_loop.hpp"
+#include "rules/letters.hpp"
+#include "support/game_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+namespace schlingo::test {
+namespace {
+
+using platform::ScriptEvent;
+
+const std::string won = "Gratuliere, das war das richtige Wort!";
+const std::string refused = "Sie haben bereits ein neues Spiel angefangen!";
+std::string lost(const std::string& word) {
+    return "Sie haben leider verloren!\r\ngesuchtes Wort: " + word;
+}
+
+int fieldX(const Program& program, int position) { return program.word.wordLeft + 16 * position; }
+
+// The colour in the middle of a word row field.
+platform::Pixel fieldColour(const Program& program, const Frame& frame, int position) {
+    return frame.at(fieldX(program, position) + 8, 36 + 8);
+}
+
+TEST(GuessingLoop, WonWordsScoreTriesLeftPlusWordsWonBefore) {
+    GameFixture game;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("cde"); // three misses: 8 tries left
+    game.guess("ab");
+    game.guess("cdefgh"); // six misses: 5 tries left
+    game.guess("ab");
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.program.game.points, 14); // 8, then 8 + 5 + 1
+    EXPECT_EQ(game.program.game.gamesWon, 2);
+    EXPECT_EQ(game.messageCount(won), 2);
+    ASSERT_EQ(game.backend.framesAtMessages.size(), 2u);
+    // The counters show the values from the start of the second word.
+    const Frame& second = game.backend.framesAtMessages[1];
+    EXPECT_TRUE(showsBandedText(second, "Punkte: 8", 38, 2, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF));
+    EXPECT_TRUE(showsBandedText(second, "Spiele: 1", 38, 35, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF));
+    EXPECT_TRUE(showsBandedText(second, "5  ", 39, 58, 0xFFFFFF, 0x55FF55, 0x00AA00));
+    // Esc records nothing.
+    EXPECT_FALSE(readFile("Highscore.dat").has_value());
+    EXPECT_FALSE(readFile("Statistik.txt").has_value());
+}
+
+struct CarryCase {
+    const char* name;
+    int kamikaze, selbstmord, winCycleBefore;
+    int expectedTries; // at the first pass of the next word
+};
+
+class CarriedMisses : public ::testing::TestWithParam<CarryCase> {};
+
+TEST_P(CarriedMisses, MissesOfAWonWordAreChargedAgainInTheNext) {
+    const CarryCase& c = GetParam();
+    GameFixture game;
+    game.program.options.kamikazeMode = c.kamikaze;
+    game.program.options.selbstmordMode = c.selbstmord;
+    game.program.game.winCycle = c.winCycleBefore;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("xyz"); // three misses
+    game.guess("ab");
+    game.script().press(escScanCode); // on the first pass of the next word
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.program.game.carriedMisses, 3);
+    EXPECT_EQ(game.program.word.triesLeft, c.expectedTries);
+    EXPECT_TRUE(showsBandedText(game.backend.snapshot(), std::to_string(c.expectedTries) + "  ",
+                                39, 58, 0xFFFFFF, 0x55FF55, 0x00AA00));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CarriedMisses,
+    ::testing::Values(CarryCase{"Normal", 0, 0, 0, 11}, CarryCase{"Kamikaze", 1, 0, 0, 8},
+                      CarryCase{"Selbstmord", 0, 1, 0, 8},
+                      // The win is the tenth of the run: one bonus try, Kamikaze only.
+                      CarryCase{"KamikazeTenthWin", 1, 0, 9, 9},
+                      CarryCase{"SelbstmordTenthWin", 0, 1, 9, 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GuessingLoop, TenthWinOfTheRunAddsABonusTryAcrossAGameOver) {
+    GameFixture game;
+    game.program.options.kamikazeMode = 1;
+    game.program.options.maxTries = 6;
+    game.useWord("ab");
+    game.startGame();
+    for (int i = 0; i < 9; ++i) {
+        game.guess("ab");
+    }
+    game.guess("cdefgh"); // six misses lose the tenth word
+    game.dismissList();
+
+    ASSERT_EQ(game.play(), std::nullopt); // game over
+    EXPECT_EQ(game.program.game.winCycle, 9);
+    EXPECT_EQ(game.program.game.bonusTries, 0);
+    EXPECT_EQ(game.program.game.points, 0);
+    // Nine wins with six tries left each: 6 + 7 + ... + 14.
+    EXPECT_EQ(record(game.program), 90);
+
+    // The next game, as the flow starts it.
+    game.program.game.gamesWon = 0;
+    beginWord(game.program);
+    game.startGame();
+    game.guess("ab");
+    game.script().press(escScanCode);
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.program.game.winCycle, 10);
+    EXPECT_EQ(game.program.game.bonusTries, 1);
+    EXPECT_EQ(game.program.word.triesLeft, 7); // 1 + 6
+}
+
+TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
+    GameFixture game;
+    game.program.options.maxTries = 2;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("c");
+    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('d')}});
+    // The last try is gone, yet this pass completes the word.
+    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('d')},
+                        {ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('a')},
+                        {ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('b')}});
+    game.dismissList();
+
+    ASSERT_EQ(game.play(), std::nullopt); // won and over at once
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{won, lost("ab")}));
+    const std::string line = readFile("Statistik.txt").value_or("");
+    ASSERT_GE(line.size(), 44u);
+    EXPECT_EQ(line.substr(0, 3), " 0 ");    // score 0 + 0
+    EXPECT_EQ(line.substr(42, 2), " 1");    // one word won
+    EXPECT_EQ(game.program.game.gamesWon, 0);
+    const Frame& atLoss = game.backend.framesAtMessages[1];
+    EXPECT_EQ(fieldColour(game.program, atLoss, 0), glyphColour("A.galgen"));
+    EXPECT_EQ(fieldColour(game.program, atLoss, 1), glyphColour("B.galgen"));
+}
+
+TEST(GuessingLoop, WithoutAGuessInThatPassTheWordIsLost) {
+    GameFixture game;
+    game.program.options.maxTries = 2;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("cd");
+    game.dismissList();
+
+    ASSERT_EQ(game.play(), std::nullopt);
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{lost("ab")}));
+    EXPECT_EQ(game.program.highscores.highscores[10], 0);
+}
+
+TEST(GuessingLoop, UsedLettersAreIgnoredByKeyboardAndMouse) {
+    GameFixture game;
+    writeFile("Button2.galgen", boardButtonMap());
+    game.useWord("abc");
+    game.startGame();
+    game.guess("d");       // miss by key
+    game.clickLetter(5);   // e: miss by mouse
+    game.guess("d");       // used
+    game.clickLetter(4);   // d: used
+    game.clickLetter(5);   // e: used
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.program.word.missCount, 2);
+    EXPECT_EQ(game.program.word.guessLetter, "e"); // nothing evaluated after the click on e
+    EXPECT_EQ(game.program.word.letterUsed[4], 1);
+    EXPECT_EQ(game.program.word.letterUsed[5], 1);
+    EXPECT_EQ(game.program.word.revealedCount, 0);
+}
+
+TEST(GuessingLoop, RepeatedWrongLetterCostsOneTryAndAHitCountsEveryPosition) {
+    GameFixture game;
+    game.useWord("anna");
+    game.startGame();
+    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('x')}});
+    game.script().idle(5); // x held for six passes
+    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('x')}});
+    game.guess("a");
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.program.word.missCount, 1);
+    EXPECT_EQ(game.program.word.revealedCount, 2);
+    EXPECT_EQ(game.program.word.letterMissed[1], 0);  // a occurs
+    EXPECT_EQ(game.program.word.letterMissed[24], 1); // x does not
+}
+
+TEST(GuessingLoop, HangedComputerAfterElevenMissesButNotTen) {
+    {
+        GameFixture game;
+        game.useWord("ab");
+        game.startGame();
+        game.guess("cdefghijkl"); // ten misses, then won
+        game.guess("ab");
+        game.script().press(escScanCode);
+        EXPECT_EQ(game.play(), 0);
+        ASSERT_EQ(game.backend.framesAtMessages.size(), 1u);
+        EXPECT_EQ(game.backend.framesAtMessages[0].at(500, 150), boardColour);
+    }
+    {
+        GameFixture game;
+        game.useWord("ab");
+        game.startGame();
+        game.guess("cdefghijklm"); // eleven misses lose the word
+        game.dismissList();
+        EXPECT_EQ(game.play(), std::nullopt);
+        ASSERT_EQ(game.backend.framesAtMessages.size(), 1u);
+        const Frame& atLoss = game.backend.framesAtMessages[0];
+        EXPECT_EQ(atLoss.at(500, 150), computerColour);
+        EXPECT_EQ(atLoss.at(639, 319), computerColour);
+        EXPECT_EQ(atLoss.at(499, 150), boardColour);
+        EXPECT_EQ(atLoss.at(500, 149), boardColour);
+        EXPECT_TRUE(showsBandedText(atLoss, "0  ", 39, 58, 0xFFFFFF, 0x55FF55, 0x00AA00));
+    }
+}
+
+TEST(GuessingLoop, BlindModeCountsHitsWithoutDrawingThem) {
+    GameFixture game;
+    game.program.options.blindMode = 1;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("cab");
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.messageCount(won), 1);
+    EXPECT_EQ(game.program.game.points, 10);
+    const Frame& atWin = game.backend.framesAtMessages.at(0);
+    EXPECT_EQ(fieldColour(game.program, atWin, 0), glyphColour("Strich.galgen"));
+    EXPECT_EQ(fieldColour(game.program, atWin, 1), glyphColour("Strich.galgen"));
+    EXPECT_EQ(atWin.at(17, 208), boardColour); // field of a not marked
+    EXPECT_EQ(atWin.at(79, 208), boardColour); // field of c not marked
+    EXPECT_TRUE(showsBandedText(atWin, "10  ", 39, 58, 0xFFFFFF, 0x55FF55, 0x00AA00));
+}
+
+TEST(GuessingLoop, HyphenatedWordShowsItsHyphenAndIsWonByItsLetters) {
+    GameFixture game;
+    game.useWord("e-mail");
+    game.startGame();
+    game.guess("email");
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.program.game.points, 11);
+    const Frame& atWin = game.backend.framesAtMessages.at(0);
+    const char* glyphs[] = {"E.galgen", "-.galgen", "M.galgen", "A.galgen", "I.galgen",
+                            "L.galgen"};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(fieldColour(game.program, atWin, i), glyphColour(glyphs[i])) << i;
+    }
+    // Hits and misses are marked alike on the board: e and m are black.
+    EXPECT_EQ(atWin.at(140, 208), black);
+    EXPECT_EQ(atWin.at(393, 233), black);
+}
+
+TEST(GuessingLoop, WordWithACapitalCanOnlyBeLost) {
+    GameFixture game;
+    game.program.options.maxTries = 2;
+    game.useWord("Ab");
+    game.startGame();
+    game.guess("abc"); // a does not match A
+    game.dismissList();
+
+    ASSERT_EQ(game.play(), std::nullopt);
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{lost("Ab")}));
+    const Frame& atLoss = game.backend.framesAtMessages.at(0);
+    EXPECT_EQ(fieldColour(game.program, atLoss, 0), glyphColour("Strich.galgen"));
+    EXPECT_EQ(fieldColour(game.program, atLoss, 1), glyphColour("B.galgen"));
+}
+
+TEST(GuessingLoop, LossMessageDropsLeadingSpacesOfTheWord) {
+    GameFixture game;
+    game.program.options.maxTries = 1;
+    game.useWord("\"  ab \""); // quoted, so the leading blanks stay
+    game.startGame();
+    game.guess("c");
+    game.dismissList();
+
+    ASSERT_EQ(game.play(), std::nullopt);
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{lost("ab ")}));
+}
+
+TEST(GuessingLoop, CtrlDigitSwitchesTheModeOnlyBeforeTheFirstGuess) {
+    GameFixture game;
+    game.program.game.carriedMisses = 3;
+    game.useWord("ab");
+    game.startGame();
+    game.program.screen().setWindowTitle("Schlingo - Modus: Normal");
+    game.script().pressTogether({ctrlScanCode, digitScanCode[3]});
+    game.guess("c");
+    game.script().pressTogether({ctrlScanCode, digitScanCode[1]});
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.script().currentTitle(), "Schlingo - Modus: Selbstmord");
+    EXPECT_EQ(game.program.options.selbstmordMode, 1);
+    EXPECT_EQ(game.program.options.kamikazeMode, 0);
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{refused}));
+    EXPECT_EQ(game.program.word.triesLeft, 11 - 1 - 3); // the Selbstmord formula
+}
+
+TEST(GuessingLoop, CtrlTwoSwitchesToKamikazeAtOnce) {
+    GameFixture game;
+    game.program.game.bonusTries = 2;
+    game.useWord("ab");
+    game.startGame();
+    game.script().pressTogether({ctrlScanCode, digitScanCode[2]});
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.script().currentTitle(), "Schlingo - Modus: Kamikaze");
+    EXPECT_EQ(game.program.options.kamikazeMode, 1);
+    EXPECT_TRUE(game.script().messageTexts().empty());
+    EXPECT_EQ(game.program.word.triesLeft, 13); // bonus 2 + 11
+}
+
+enum class Leave { EscKey, EscCharacter, CloseButton };
+
+class LeavingAWord : public ::testing::TestWithParam<Leave> {};
+
+TEST_P(LeavingAWord, EndsTheProgramWithCodeZeroAndRecordsNothing) {
+    GameFixture game;
+    writeFile("Highscore.dat", " 1\r\n 2\r\n 3\r\n 4\r\n 5\r\n 6\r\n 7\r\n 8\r\n 9\r\n 10\r\n");
+    game.useWord("ab");
+    game.startGame();
+    game.guess("a");
+    switch (GetParam()) {
+    case Leave::EscKey:
+        game.script().press(escScanCode);
+        break;
+    case Leave::EscCharacter:
+        game.script().typeKey(27);
+        break;
+    case Leave::CloseButton:
+        game.script().close();
+        break;
+    }
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.script().exitCode(), 0);
+    EXPECT_TRUE(game.script().messageTexts().empty());
+    EXPECT_EQ(readFile("Highscore.dat"),
+              " 1\r\n 2\r\n 3\r\n 4\r\n 5\r\n 6\r\n 7\r\n 8\r\n 9\r\n 10\r\n");
+    EXPECT_FALSE(readFile("Statistik.txt").has_value());
+    for (platform::Image image : game.program.glyphs.glyphSet) {
+        EXPECT_EQ(image, nullptr);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, LeavingAWord,
+                         ::testing::Values(Leave::EscKey, Leave::EscCharacter,
+                                           Leave::CloseButton));
+
+TEST(GuessingLoop, SpecialLettersAreShownFromTheStartUnlessTheOptionIsOn) {
+    {
+        GameFixture game;
+        game.useWord("b\xE4r");
+        game.startGame();
+        game.guess("br");
+        game.script().press(escScanCode);
+        EXPECT_EQ(game.play(), 0);
+        EXPECT_EQ(game.messageCount(won), 1);
+        EXPECT_EQ(fieldColour(game.program, game.backend.framesAtMessages.at(0), 1),
+                  glyphColour("\xC4.galgen"));
+    }
+    {
+        GameFixture game;
+        game.program.options.specialLetters = 1;
+        writeFile("Button2.galgen", boardButtonMap());
+        game.useWord("b\xE4r");
+        game.startGame();
+        game.guess("br");
+        game.clickLetter(27); // ä can only be clicked
+        game.script().press(escScanCode);
+        EXPECT_EQ(game.play(), 0);
+        ASSERT_EQ(game.backend.framesAtMessages.size(), 1u);
+        const Frame& atWin = game.backend.framesAtMessages[0];
+        EXPECT_EQ(fieldColour(game.program, atWin, 1), glyphColour("\xC4.galgen"));
+        EXPECT_EQ(atWin.at(139, 156), black); // its board field is marked
+        EXPECT_EQ(atWin.at(1, 1), specialBoardColour);
+    }
+}
+
+TEST(GuessingLoop, WordStateIsResetForTheNextWord) {
+    GameFixture game;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("cab");
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    const WordState& word = game.program.word;
+    EXPECT_EQ(word.missCount, 0);
+    EXPECT_EQ(word.revealedCount, 0);
+    EXPECT_EQ(word.modeSwitchAllowed, 1);
+    for (int i = 1; i <= letterCount; ++i) {
+        EXPECT_EQ(word.letterUsed[i], 0) << i;
+        EXPECT_EQ(word.letterMissed[i], 0) << i;
+    }
+}
+
+} // namespace
+} // namespace schlingo::test
