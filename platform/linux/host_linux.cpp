@@ -66,6 +66,11 @@ bool flushToDisk(std::FILE* f) {
 
 bool replaceFile(const std::string& source, const std::string& target) {
     const std::string to = cp1252ToUtf8(target);
+    // A read-only target stays, as MoveFileEx leaves one on Windows.
+    if (::faccessat(AT_FDCWD, to.c_str(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, to.c_str(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
     if (std::rename(cp1252ToUtf8(source).c_str(), to.c_str()) != 0) {
         return false;
     }

@@ -35,7 +35,8 @@ struct Ranked : GameFixture {
 
 TEST(Highscores, WrittenFilesMatchTheBytesOfTheFormat) {
     Ranked first(std::nullopt, 7);
-    EXPECT_EQ(first.file(), tableFile({" 0", " 0", " 0", " 0", " 0", " 0", " 0", " 0", " 0", " 7"}));
+    EXPECT_EQ(first.file(),
+              tableFile({" 0", " 0", " 0", " 0", " 0", " 0", " 0", " 0", " 0", " 7"}));
     EXPECT_EQ(first.program.highscores.scorePlace, 10);
 
     Ranked zero(std::nullopt, 0);
@@ -84,7 +85,8 @@ TEST(Highscores, ReadingToleratesShortLongAndBrokenFiles) {
     EXPECT_EQ(table[10], 100);
 
     // Text reads as 0, a blank line as 0, values after the tenth are ignored.
-    writeFile("Highscore.dat", "abc\r\n\r\n 3\r\n 4\r\n 5\r\n 6\r\n 7\r\n 8\r\n 9\r\n 10\r\n 11\r\n");
+    writeFile("Highscore.dat",
+              "abc\r\n\r\n 3\r\n 4\r\n 5\r\n 6\r\n 7\r\n 8\r\n 9\r\n 10\r\n 11\r\n");
     readHighscores(game.program);
     EXPECT_EQ(table[1], 0);
     EXPECT_EQ(table[2], 0);

@@ -6,13 +6,16 @@
 namespace schlingo::test {
 namespace {
 
-std::string spaces(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+std::string spaces(int n) {
+    return std::string(static_cast<std::size_t>(n), ' ');
+}
 
 // The scripted clock stands at 7 December 2026, 05:16:50.
 const std::string normalLine = " 25" + spaces(11) + "Anzahl der Spiele:" + spaces(10) + " 3" +
                                spaces(12) + "12-07-2026" + spaces(4) + "05:16:50" + spaces(6) +
                                "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) +
-                               "St\xE4" "dte\r\n";
+                               "St\xE4"
+                               "dte\r\n";
 
 TEST(Statistics, LinesHaveTheirFieldsAtTheZoneColumns) {
     GameFixture game;
@@ -26,7 +29,9 @@ TEST(Statistics, LinesHaveTheirFieldsAtTheZoneColumns) {
     const std::string selbstmordLine = " 25" + spaces(11) + "Anzahl der Spiele:" + spaces(10) +
                                        " 3" + spaces(12) + "12-07-2026" + spaces(4) + "05:16:50" +
                                        spaces(6) + "Selbstmordmodus" + spaces(13) +
-                                       "Blindmodus aus" + spaces(14) + "St\xE4" "dte\r\n";
+                                       "Blindmodus aus" + spaces(14) +
+                                       "St\xE4"
+                                       "dte\r\n";
     EXPECT_EQ(readFile("Statistik.txt"), normalLine + selbstmordLine);
     EXPECT_EQ(selbstmordLine.find("Blindmodus"), 112u);
     EXPECT_EQ(selbstmordLine.find("St\xE4"), 140u);
@@ -41,14 +46,16 @@ TEST(Statistics, ScoreWordsModeBlindAndCategoryTexts) {
     const Case cases[] = {
         {0, 0, 0, 0, 0, 0,
          " 0" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 0" + spaces(12) + stamp +
-             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) + "allgemeine W\xF6rter\r\n"},
+             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) +
+             "allgemeine W\xF6rter\r\n"},
         {-7, 1, 1, 1, 3, 0,
          "-7" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 1" + spaces(12) + stamp +
              "Kamikazemodus" + spaces(1) + "Blindmodus ein" + spaces(14) +
              "L\xE4nder/Staaten der Erde\r\n"},
         {1234, 12, 0, 0, 4, 1,
          " 1234" + spaces(9) + "Anzahl der Spiele:" + spaces(10) + " 12" + spaces(11) + stamp +
-             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) + "zuf\xE4llige W\xF6rter\r\n"},
+             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) +
+             "zuf\xE4llige W\xF6rter\r\n"},
     };
     for (const Case& c : cases) {
         GameFixture game;

@@ -34,7 +34,7 @@ TEST(WordScreen, RowIsCentredWithOneSixteenPixelFieldPerCharacter) {
     EXPECT_EQ(f.at(376, 35), boardColour);
     EXPECT_EQ(f.at(376, 52), boardColour);
     EXPECT_EQ(screen.program.word.revealedCount, 0);
-    EXPECT_EQ(f.at(0, 0), black);       // cleared, the board starts at (1, 1)
+    EXPECT_EQ(f.at(0, 0), black); // cleared, the board starts at (1, 1)
     EXPECT_EQ(f.at(640, 100), boardColour);
     EXPECT_EQ(f.at(641, 100), black);
 }
@@ -45,15 +45,33 @@ TEST(WordScreen, AlwaysShownCharactersAreCountedAndDrawnWhenTheyHaveAGlyph) {
         const char* glyph; // nullptr: the dash stays
     };
     const Case cases[] = {
-        {' ', "leer.galgen"},   {'-', "-.galgen"},    {'&', "&.galgen"},
-        {'?', "Fragezeichen.galgen"}, {'\'', "'.galgen"}, {'.', "Punkt.galgen"},
-        {'(', "(.galgen"},      {')', ").galgen"},    {'/', "Schraegstrich.galgen"},
-        {'0', "0.galgen"},      {'7', "7.galgen"},    {'9', "9.galgen"},
-        {'_', nullptr},         {':', nullptr},       {',', nullptr},
-        {';', nullptr},         {'#', nullptr},       {'<', nullptr},
-        {'>', nullptr},         {'+', nullptr},       {'*', nullptr},
-        {'!', nullptr},         {'\xA7', nullptr},    {'$', nullptr},
-        {'%', nullptr},         {'=', nullptr},       {'@', nullptr},
+        {' ', "leer.galgen"},
+        {'-', "-.galgen"},
+        {'&', "&.galgen"},
+        {'?', "Fragezeichen.galgen"},
+        {'\'', "'.galgen"},
+        {'.', "Punkt.galgen"},
+        {'(', "(.galgen"},
+        {')', ").galgen"},
+        {'/', "Schraegstrich.galgen"},
+        {'0', "0.galgen"},
+        {'7', "7.galgen"},
+        {'9', "9.galgen"},
+        {'_', nullptr},
+        {':', nullptr},
+        {',', nullptr},
+        {';', nullptr},
+        {'#', nullptr},
+        {'<', nullptr},
+        {'>', nullptr},
+        {'+', nullptr},
+        {'*', nullptr},
+        {'!', nullptr},
+        {'\xA7', nullptr},
+        {'$', nullptr},
+        {'%', nullptr},
+        {'=', nullptr},
+        {'@', nullptr},
     };
     for (const Case& c : cases) {
         // Quoted, so that blanks and commas stay part of the word.

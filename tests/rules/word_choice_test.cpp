@@ -12,7 +12,8 @@ namespace {
 TEST(WordChoice, CategoryPicksTheListFile) {
     EXPECT_EQ(wordListFileName(0), generalList);
     EXPECT_EQ(wordListFileName(1), generalList);
-    EXPECT_EQ(wordListFileName(2), "St\xE4" "dte.txt");
+    EXPECT_EQ(wordListFileName(2), "St\xE4"
+                                   "dte.txt");
     EXPECT_EQ(wordListFileName(3), "L\xE4nder.txt");
     EXPECT_EQ(wordListFileName(4), "Berufe.txt");
     EXPECT_EQ(wordListFileName(5), generalList);
@@ -88,7 +89,8 @@ TEST(WordChoice, RandomCategoryFiveReadsTheGeneralList) {
     EXPECT_EQ(game.program.word.currentWord, "allgemein");
     game.program.options.category = 2;
     game.program.words.wordListLoaded = 0;
-    game.useWord("berlin", "St\xE4" "dte.txt");
+    game.useWord("berlin", "St\xE4"
+                           "dte.txt");
     game.chooseWordNow();
     EXPECT_EQ(game.program.word.currentWord, "berlin");
 }

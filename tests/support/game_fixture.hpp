@@ -5,6 +5,7 @@
 // message box, so a test can see the screen as the player saw it then.
 
 #include "flow/program.hpp"
+#include "gamefiles/button_map.hpp"
 #include "platform/host.hpp"
 #include "platform/scripted/scripted_backend.hpp"
 #include "presentation/glyph_set.hpp"
@@ -29,7 +30,9 @@ namespace schlingo::test {
 struct Frame {
     int width = 0, height = 0;
     std::vector<platform::Pixel> pixels;
-    platform::Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    platform::Pixel at(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * width + x];
+    }
     bool empty() const { return pixels.empty(); }
 };
 
@@ -180,6 +183,7 @@ struct GameFixture {
 
     GameFixture() {
         backend.attach(program.display);
+        program.random.randomize(1000.0); // as the flow seeds it from the timer
         const std::string pictures = (dir.path() / "pictures").string();
         std::filesystem::create_directories(pictures);
         program.programDirectory = pictures;
@@ -198,8 +202,10 @@ struct GameFixture {
         writeFile(listName, "erster Eintrag\r\n" + word + "\r\n");
     }
 
-    // What the flow does before the first word: choose, open the screen.
+    // What the flow does before the first word: the button map, the word
+    // choice, the screen.
     void startGame() {
+        readButtonMap(program);
         chooseWordNow();
         program.screen().openScreen(940, 320, 32, 1, 0);
     }
