@@ -8,7 +8,6 @@ endif()
 string(LENGTH "${_hex}" _len)
 math(EXPR _size "${_len} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," _bytes "${_hex}")
-string(REGEX REPLACE "((0x..,){16})" "\\1\n" _bytes "${_bytes}")
 file(WRITE "${OUTPUT}.tmp"
   "// Generated from ${INPUT}; do not edit.\n#include <cstddef>\n"
   "namespace ${NAMESPACE} {\n"

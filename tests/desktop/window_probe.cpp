@@ -2,7 +2,7 @@
 // known picture and reports on stdout, one line per change, what the game side
 // reads: "down N" / "up N" (isKeyDown by scan code), "key B [B2]" (readKey
 // bytes), "mouse STATUS X Y BUTTONS WHEEL" (readMouse). Typing "t" sets a
-// title with Windows-1252 letters. Ends when "q" is typed or after the given
+// title with Windows-1252 letters, "i" the program icon. Ends when "q" is typed or after the given
 // number of seconds.
 //
 //   window_probe [--reopen] [--seconds N]
@@ -19,6 +19,13 @@
 using namespace schlingo::platform;
 
 namespace {
+
+// One whole line at a time, flushed: a pipe to the test script is fully
+// buffered on Windows whatever setvbuf asks for.
+template <typename... Args> void say(const char* format, Args... args) {
+    std::printf(format, args...);
+    std::fflush(stdout);
+}
 
 void drawPicture(Screen& screen) {
     screen.lockScreen();
@@ -41,7 +48,6 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
             seconds = std::atof(argv[++i]);
     }
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     auto backend = makeDesktopBackend();
     Display display(*backend);
@@ -55,7 +61,7 @@ int main(int argc, char** argv) {
     }
     screen.openScreen(940, 320, 32, 1, 0);
     drawPicture(screen);
-    std::printf("ready %llu\n", static_cast<unsigned long long>(screen.screenWindowHandle()));
+    say("ready %llu\n", static_cast<unsigned long long>(screen.screenWindowHandle()));
 
     std::array<int, 128> down{};
     MouseState last;
@@ -67,27 +73,31 @@ int main(int argc, char** argv) {
             const int now = input.isKeyDown(code);
             if (now != down[static_cast<std::size_t>(code)]) {
                 down[static_cast<std::size_t>(code)] = now;
-                std::printf("%s %d\n", now ? "down" : "up", code);
+                say("%s %d\n", now ? "down" : "up", code);
             }
         }
         const std::string key = input.readKey();
         if (!key.empty()) {
-            std::printf("key");
-            for (unsigned char byte : key)
-                std::printf(" %d", byte);
-            std::printf("\n");
+            std::string line = "key";
+            for (unsigned char byte : key) {
+                line += ' ';
+                line += std::to_string(byte);
+            }
+            say("%s\n", line.c_str());
             quit = key == "q";
+            if (key == "i")
+                backend->setProgramIcon();
             if (key == "t")
                 screen.setWindowTitle("Schlingo Probe \xE4\xF6\xFC \x80");
         }
         const MouseState m = input.readMouse();
         if (m.status != last.status || m.x != last.x || m.y != last.y ||
             m.buttons != last.buttons || m.wheel != last.wheel) {
-            std::printf("mouse %d %d %d %d %d\n", m.status, m.x, m.y, m.buttons, m.wheel);
+            say("mouse %d %d %d %d %d\n", m.status, m.x, m.y, m.buttons, m.wheel);
             last = m;
         }
         input.sleepFor(1);
     }
-    std::printf("bye\n");
+    say("bye\n");
     return 0;
 }
