@@ -4,6 +4,7 @@
 #include "platform/display.hpp"
 #include "platform/image_loader.hpp"
 #include "platform/scripted/scripted_backend.hpp"
+#include "presentation/glyph_set.hpp"
 #include "tools/content/bitmap_file.hpp"
 #include "tools/content/content_files.hpp"
 #include "tools/content/pictures.hpp"
@@ -86,6 +87,12 @@ TEST(PictureContent, DataHoldsExactlyTheGamesPicturesInTheirSizes) {
         const Canvas picture = shippedPicture(std::string(glyph.name) + ".galgen");
         EXPECT_EQ(picture.width(), 16) << glyph.name;
         EXPECT_EQ(picture.height(), 16) << glyph.name;
+    }
+}
+
+TEST(PictureContent, GlyphFilesAreTheOnesTheGameLoadsInItsOrder) {
+    for (std::size_t i = 0; i < glyphFiles.size(); ++i) {
+        EXPECT_EQ(toWindows1252(glyphFiles[i].name) + ".galgen", glyphFileNames[i]) << i;
     }
 }
 
