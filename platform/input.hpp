@@ -87,7 +87,7 @@ public:
     // new window's own events.
     void screenOpened(int width, int height);
 
-    bool active() const { return active_; }
+    bool active() const { return active_; } // Display::lock held
 
 private:
     Backend& backend_;
