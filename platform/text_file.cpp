@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -221,18 +223,21 @@ bool TextFile::closeFile() {
 
 // --- reading ---
 
+bool TextFile::refill() {
+    if (file_ == nullptr) {
+        return false;
+    }
+    buffer_.resize(readChunk);
+    const std::size_t got = std::fread(buffer_.data(), 1, readChunk, file_);
+    buffer_.resize(got);
+    bufferPos_ = 0;
+    return got != 0;
+}
+
 int TextFile::rawByte() {
-    if (bufferPos_ == buffer_.size()) {
-        if (file_ == nullptr) {
-            return endOfFile;
-        }
-        buffer_.resize(readChunk);
-        const std::size_t got = std::fread(buffer_.data(), 1, readChunk, file_);
-        buffer_.resize(got);
-        bufferPos_ = 0;
-        if (got == 0) {
-            return endOfFile;
-        }
+    // The refill stays out of line so that this path can be inlined.
+    if (bufferPos_ == buffer_.size() && !refill()) {
+        return endOfFile;
     }
     ++position_;
     return static_cast<unsigned char>(buffer_[bufferPos_++]);
@@ -324,6 +329,9 @@ std::string TextFile::readItem(bool numberItem) {
             break;
         }
         item += static_cast<char>(c);
+        if (!numberItem) {
+            takePlainRun(item, quoted, maximum);
+        }
         if (item.size() >= maximum) {
             skipToSeparator = true;
             break;
@@ -345,6 +353,41 @@ std::string TextFile::readItem(bool numberItem) {
         }
     }
     return item;
+}
+
+void TextFile::takePlainRun(std::string& item, bool quoted, std::size_t maximum) {
+    // Copies at once the bytes that the loop of readItem would add one by one:
+    // up to the next byte that ends or changes the item, within the buffer.
+    if (pushedBack_ >= 0 || hitEndMarker_ || mode_ != Mode::Input) {
+        return;
+    }
+    const std::size_t end = std::min(buffer_.size(), bufferPos_ + (maximum - item.size()));
+    const char stop = quoted ? '"' : ',';
+    const char* bytes = buffer_.data();
+    std::size_t i = bufferPos_;
+    // Eight bytes at a time while none of them is a stop byte.
+    constexpr std::uint64_t ones = 0x0101010101010101u, low7 = 0x7F7F7F7F7F7F7F7Fu;
+    auto zeroBytes = [](std::uint64_t x) { return ~(((x & low7) + low7) | x | low7); };
+    const std::uint64_t lf = '\n' * ones, cr = '\r' * ones,
+                        other = static_cast<unsigned char>(stop) * ones,
+                        eof = static_cast<std::uint64_t>(ctrlZ) * ones;
+    for (; i + 8 <= end; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + i, 8);
+        if ((zeroBytes(word ^ lf) | zeroBytes(word ^ cr) | zeroBytes(word ^ other) |
+             zeroBytes(word ^ eof)) != 0) {
+            break;
+        }
+    }
+    for (; i < end; ++i) {
+        const char b = bytes[i];
+        if (b == '\n' || b == '\r' || b == stop || b == static_cast<char>(ctrlZ)) {
+            break;
+        }
+    }
+    item.append(bytes + bufferPos_, i - bufferPos_);
+    position_ += static_cast<long long>(i - bufferPos_);
+    bufferPos_ = i;
 }
 
 std::int32_t TextFile::readIntegerItem() {

@@ -59,10 +59,12 @@ public:
 private:
     enum class Mode { None, Input, Output, Append, Replacement };
     bool openForWriting(const std::string& name, Mode mode);
-    int rawByte(); // next byte of the file, -1 at its end
-    int getByte(); // next byte after text-mode translation, -1 at end
+    int rawByte();                   // next byte of the file, -1 at its end
+    [[gnu::noinline]] bool refill(); // the next chunk of the file into buffer_
+    int getByte();                   // next byte after text-mode translation, -1 at end
     void pushBack(int byte);
     std::string readItem(bool numberItem);
+    void takePlainRun(std::string& item, bool quoted, std::size_t maximum);
     void emit(std::string_view bytes);
     bool writeOut(std::string_view bytes);
 

@@ -1,10 +1,16 @@
 #include "rules/word_choice.hpp"
 
 #include "flow/program.hpp"
+#include "platform/host.hpp"
 #include "platform/random.hpp"
 #include "platform/text_file.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace schlingo {
 
@@ -29,10 +35,50 @@ void endWithMessage(Program& program, const std::string& text) {
     program.backend.exitProcess(0);
 }
 
+// Counts the bytes equal to '\n' or ',' eight at a time.
+std::size_t countSeparators(const char* bytes, std::size_t size) {
+    constexpr std::uint64_t ones = 0x0101010101010101u, low7 = 0x7F7F7F7F7F7F7F7Fu;
+    auto zeroBytes = [](std::uint64_t x) {
+        // The high bit of every zero byte, summed into the top byte.
+        const std::uint64_t high = ~(((x & low7) + low7) | x | low7);
+        return static_cast<int>(((high >> 7) * ones) >> 56);
+    };
+    std::size_t count = 0, i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes + i, 8);
+        count += static_cast<std::size_t>(zeroBytes(word ^ ('\n' * ones)) +
+                                          zeroBytes(word ^ (',' * ones)));
+    }
+    for (; i < size; ++i) {
+        count += (bytes[i] == '\n' || bytes[i] == ',') ? 1 : 0;
+    }
+    return count;
+}
+
+// An upper bound of the entries in a list file, from its line ends and
+// commas, so that the storage is made once instead of growing in steps.
+std::size_t entryBound(const std::string& fileName) {
+    std::FILE* file = platform::host::openFile(fileName, "rb");
+    if (file == nullptr) {
+        return 0;
+    }
+    std::vector<char> chunk(64 * 1024);
+    std::size_t bound = 1;
+    std::size_t got = 0;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        bound += countSeparators(chunk.data(), got);
+    }
+    std::fclose(file);
+    return bound;
+}
+
 // Reads the list into slots 1..wordCount. Returns whether an entry after the
 // first is non-empty, i.e. whether a word can be drawn at all.
 bool readWordList(Program& program, const std::string& fileName) {
     WordList& words = program.words;
+    words.wordList.reserve(std::min(entryBound(fileName), static_cast<std::size_t>(maxWordSlots)) +
+                           1);
     platform::TextFile file;
     file.openInput(fileName);
     if (words.wordList.empty()) {

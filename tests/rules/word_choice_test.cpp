@@ -140,7 +140,9 @@ TEST(WordChoice, StorageStopsAtAMillionEntriesAndReadsPastTheRest) {
     std::string content;
     content.reserve(9'000'000);
     for (int i = 0; i <= 1'000'002; ++i) {
-        content += "w" + std::to_string(i) + "\r\n";
+        content += 'w';
+        content += std::to_string(i);
+        content += "\r\n";
     }
     writeFile(generalList, content);
     ASSERT_EQ(game.chooseWordNow(), std::nullopt);
