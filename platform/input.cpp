@@ -133,7 +133,9 @@ MouseState Input::readMouse() {
 // --- presenter thread, Display::lock held ---
 
 void Input::keyEvent(int scanCode, bool down) {
-    if (scanCode < 0 || scanCode > 127 || !active_)
+    // Taken while inactive too: a toolkit may report the first key of a new
+    // window before its activation.
+    if (scanCode < 0 || scanCode > 127)
         return;
     auto i = static_cast<std::size_t>(scanCode);
     held_[i] = down;
@@ -178,9 +180,12 @@ void Input::setActive(bool active) {
         return;
     active_ = active;
     table_.fill(false);
-    held_.fill(false);
-    latched_.fill(false);
-    latchShown_.fill(false);
+    if (!active) {
+        // Releases now go to another window.
+        held_.fill(false);
+        latched_.fill(false);
+        latchShown_.fill(false);
+    }
     // A release that happened while another window had the focus never comes
     // here; a button left down would read as an endless click.
     buttons_ = 0;

@@ -127,6 +127,17 @@ TEST_F(InputTest, TapBetweenTwoPassesStaysDownUntilTheGameHasSeenIt) {
     EXPECT_EQ(input.isKeyDown(19), 0);
 }
 
+TEST_F(InputTest, KeyReportedJustBeforeActivationCounts) {
+    presenter([&] {
+        input.screenOpened(940, 320);
+        input.keyEvent(30, true);
+        input.setActive(true);
+    });
+    EXPECT_EQ(input.isKeyDown(30), 0) << "activation sets every entry up";
+    presenter([&] { input.refreshKeyTable(); });
+    EXPECT_EQ(input.isKeyDown(30), -1);
+}
+
 TEST_F(InputTest, ActivationChangeReleasesEveryKey) {
     openActive();
     presenter([&] {
