@@ -1,0 +1,212 @@
+// The statistics log and the highscore table when the program is killed while
+// appending, and when the disk is full. Linux only: these tests fork, kill and
+// mount a small tmpfs.
+
+#if defined(__linux__)
+
+#include "gamefiles/highscores.hpp"
+#include "gamefiles/statistics.hpp"
+#include "support/game_fixture.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace schlingo::test {
+namespace {
+
+const std::string statistics = "Statistik.txt";
+
+// Splits into lines ended by CR LF; false when the file ends inside a line.
+bool wholeLines(const std::string& bytes, std::vector<std::string>& lines) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t end = bytes.find("\r\n", at);
+        if (end == std::string::npos)
+            return false;
+        lines.push_back(bytes.substr(at, end + 2 - at));
+        at = end + 2;
+    }
+    return true;
+}
+
+TEST(StatisticsFile, AKilledAppendNeverLeavesATornLine) {
+    GameFixture game;
+    appendStatistics(game.program, 1234, 56);
+    const std::string line = readFile(statistics).value_or("");
+    ASSERT_GT(line.size(), 100u);
+    std::remove(statistics.c_str());
+
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> delay(0, 2000); // microseconds
+    int roundsWithLines = 0;
+    for (int round = 0; round < 300; ++round) {
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            for (;;)
+                appendStatistics(game.program, 1234, 56);
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const std::string log = readFile(statistics).value_or("");
+        std::vector<std::string> lines;
+        ASSERT_TRUE(wholeLines(log, lines))
+            << "round " << round << ": torn after " << log.size() % line.size() << " bytes";
+        for (const std::string& l : lines)
+            ASSERT_EQ(l, line) << "round " << round;
+        roundsWithLines += lines.empty() ? 0 : 1;
+        if (log.size() > (1u << 20))
+            std::remove(statistics.c_str());
+    }
+    EXPECT_GT(roundsWithLines, 100); // the child did get to write
+}
+
+// In a child with a mount namespace of its own, so the mount goes with it: a
+// tmpfs of `kilobytes` over the working directory. Returns "" when done, a
+// reason to skip, or "!" and a failure.
+using FullDiskCheck = std::string (*)(GameFixture& game);
+
+std::string onSmallDisk(const std::string& directory, int kilobytes, FullDiskCheck check,
+                        GameFixture& game) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return "!no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::string verdict;
+        const std::string size = "size=" + std::to_string(kilobytes) + "k";
+        if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+            verdict = std::string("no mount namespace: ") + std::strerror(errno);
+        else if (mount("tmpfs", directory.c_str(), "tmpfs", 0, size.c_str()) != 0)
+            verdict = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+        else if (chdir(directory.c_str()) != 0)
+            verdict = "!cannot enter the tmpfs";
+        else {
+            try {
+                verdict = check(game);
+            } catch (const std::exception& e) {
+                verdict = std::string("!exception: ") + e.what();
+            }
+        }
+        const ssize_t ignored = write(pipeEnds[1], verdict.data(), verdict.size());
+        (void)ignored;
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string verdict;
+    char buffer[512];
+    ssize_t got = 0;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        verdict.append(buffer, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status))
+        return "!the child died with signal " + std::to_string(WTERMSIG(status));
+    return verdict;
+}
+
+// Writes a file until the disk refuses another byte.
+bool fillDisk() {
+    const int fd = open("filler", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const std::string block(4096, 'f');
+    while (write(fd, block.data(), block.size()) > 0) {
+    }
+    while (write(fd, block.data(), 1) > 0) {
+    }
+    const bool full = errno == ENOSPC;
+    close(fd);
+    return full;
+}
+
+std::string tableOf(std::int32_t first) {
+    std::string text;
+    for (int i = 0; i < 10; ++i)
+        text += (first + i < 0 ? "" : " ") + std::to_string(first + i) + "\r\n";
+    return text;
+}
+
+// A lost game on a full disk: the game ends as usual, and the table and the
+// log keep what they held, the log without a piece of the new line.
+std::string loseOnAFullDisk(GameFixture& game) {
+    // The log ends 60 bytes short of a page, so part of a line would fit.
+    std::string old;
+    while (old.size() < 4096 - 60 - 17)
+        old += "eine alte Zeile\r\n";
+    old += std::string(4096 - 60 - old.size() - 2, '.') + "\r\n";
+    writeFile(statistics, old);
+    writeFile("Highscore.dat", tableOf(-20));
+    game.useWord("ab");
+    game.program.options.maxTries = 1;
+    if (!fillDisk())
+        return "!the disk did not fill up";
+    game.startGame();
+    game.guess("c");
+    game.dismissList();
+    if (game.play().has_value())
+        return "!the program ended";
+    if (game.script().messageTexts() !=
+        std::vector<std::string>{"Sie haben leider verloren!\r\ngesuchtes Wort: ab"})
+        return "!other messages than the loss";
+    if (readFile("Highscore.dat") != tableOf(-20))
+        return "!the table changed: " + readFile("Highscore.dat").value_or("<missing>");
+    const std::string log = readFile(statistics).value_or("<missing>");
+    if (log != old)
+        return "!the log changed: " + std::to_string(log.size()) + " bytes instead of " +
+               std::to_string(old.size()) + ", ending in \"" + log.substr(old.size()) + "\"";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(".", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "Highscore.dat" && name != statistics && name != "filler" &&
+            name != "allgemeine W\xC3\xB6rter.txt")
+            return "!left behind: " + name;
+    }
+
+    // With room again, the next lost game is written as usual.
+    std::filesystem::remove("filler");
+    game.program.words.wordListLoaded = 0;
+    game.startGame();
+    game.guess("c");
+    game.dismissList();
+    if (game.play().has_value())
+        return "!the program ended in the second game";
+    std::vector<std::string> lines;
+    const std::string after = readFile(statistics).value_or("");
+    if (after.compare(0, old.size(), old) != 0 || !wholeLines(after.substr(old.size()), lines) ||
+        lines.size() != 1)
+        return "!the second game's line is missing or torn";
+    if (readFile("Highscore.dat") == tableOf(-20))
+        return "!the second game's table was not written";
+    return "";
+}
+
+TEST(FullDisk, ALostGameOnAFullDiskLosesNothingAndSaysNothing) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    GameFixture game;
+    const std::string verdict =
+        onSmallDisk(std::filesystem::current_path().string(), 64, loseOnAFullDisk, game);
+    if (!verdict.empty() && verdict[0] != '!')
+        GTEST_SKIP() << verdict;
+    EXPECT_EQ(verdict, "");
+}
+
+} // namespace
+} // namespace schlingo::test
+
+#endif
