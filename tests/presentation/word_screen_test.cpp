@@ -17,6 +17,7 @@ struct WordScreen : GameFixture {
         startGame();
         setUpWordScreen(program);
     }
+    ~WordScreen() { freeGlyphSet(program); } // as the end of the word does
     Frame frame() { return backend.snapshot(); }
     platform::Pixel field(int position) {
         return frame().at(program.word.wordLeft + 16 * position + 8, 36 + 8);
