@@ -10,7 +10,7 @@
 namespace schlingo::platform::gtk {
 
 namespace {
-bool ready = false;               // game thread only
+bool ready = false; // game thread only
 
 std::string dialogText(const std::string& cp1252) {
     std::string text;
@@ -42,7 +42,8 @@ MessageAnswer showMessage(const MessageBox& box) {
                      dialogText(box.text).c_str());
         return question ? MessageAnswer::Cancel : MessageAnswer::Ok;
     }
-    GtkWindow* parent = box.owner == MessageBox::Owner::StartWindow ? currentStartWindow() : nullptr;
+    GtkWindow* parent =
+        box.owner == MessageBox::Owner::StartWindow ? currentStartWindow() : nullptr;
     GtkWidget* dialog = gtk_message_dialog_new(
         parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
         box.icon == MessageBox::Icon::Question ? GTK_MESSAGE_QUESTION : GTK_MESSAGE_INFO,
