@@ -152,35 +152,18 @@ bool TextFile::openForWriting(const std::string& name, Mode mode) {
     closeFile();
     mode_ = mode;
     name_ = name;
-    std::FILE* existing = mode == Mode::Append ? host::openFile(name, "rb") : nullptr;
-    if (mode == Mode::Replacement || existing != nullptr) {
+    if (mode == Mode::Replacement) {
         tempName_ = name + std::string(replacementSuffix);
         file_ = host::openFile(tempName_, "wb");
     } else {
         file_ = host::openFile(name, mode == Mode::Append ? "ab" : "wb");
     }
     if (file_ == nullptr) {
-        if (existing != nullptr) {
-            std::fclose(existing);
-        }
         writeFailed_ = true;
         return false;
     }
-    if (existing != nullptr) {
-        // An existing file is appended to through a copy that replaces it at
-        // closeFile: a write that a kill or a full disk cuts short (one that
-        // crosses a page, say) then never leaves a torn line in it.
-        char chunk[16 * 1024];
-        std::size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, existing)) > 0) {
-            writeOut(std::string_view(chunk, got));
-        }
-        if (std::ferror(existing) != 0) {
-            writeFailed_ = true;
-        }
-        std::fclose(existing);
-    } else if (mode == Mode::Append) {
-        // A new file: unbuffered, each line reaches it in one write.
+    if (mode == Mode::Append) {
+        // Unbuffered: each line reaches the file in one write.
         std::setvbuf(file_, nullptr, _IONBF, 0);
     }
     return true;
@@ -214,7 +197,7 @@ bool TextFile::closeFile() {
         }
         ok = std::fclose(file_) == 0 && ok;
         file_ = nullptr;
-        if (!tempName_.empty()) {
+        if (mode_ == Mode::Replacement) {
             if (ok) {
                 ok = host::replaceFile(tempName_, name_);
             }

@@ -33,9 +33,8 @@ public:
     // Opening closes a file that is still open first.
     bool openInput(const std::string& name);
     bool openOutput(const std::string& name);
-    // An existing file is extended through a copy that replaces it at
-    // closeFile, as openReplacement does: a kill or a full disk leaves the old
-    // file or the whole new one. A new file gets each line in one write.
+    // Each line goes out in one write when its line end is written (the rest
+    // at closeFile), so a crash never leaves half a line; never truncates.
     bool openAppend(const std::string& name);
     // Output that replaces `name` only when closeFile() succeeds: written to a
     // temporary file beside it, flushed to disk and renamed over it in one step.
