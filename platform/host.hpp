@@ -25,6 +25,10 @@ long long fileSize(std::FILE* f);
 // Flushes the C buffer and the operating system's cache of f to the disk.
 bool flushToDisk(std::FILE* f);
 
+// Cuts an open file back to `size` bytes, e.g. after a write that got only
+// part of its bytes onto a full disk. False when it could not be done.
+bool truncateFile(std::FILE* f, long long size);
+
 // Replaces `target` by `source` in one step (rename / MoveFileEx with replace
 // and write-through). Both are Windows-1252 names. False leaves both as they were.
 bool replaceFile(const std::string& source, const std::string& target);

@@ -404,8 +404,15 @@ bool TextFile::writeOut(std::string_view bytes) {
     if (file_ == nullptr || bytes.empty()) {
         return file_ != nullptr;
     }
+    // A line appended to a full disk may get only partly out; the part is cut
+    // off again so the log never holds a torn line.
+    const long long sizeBefore = mode_ == Mode::Append ? host::fileSize(file_) : -1;
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
         writeFailed_ = true;
+        if (sizeBefore >= 0) {
+            std::clearerr(file_);
+            host::truncateFile(file_, sizeBefore);
+        }
         return false;
     }
     return true;

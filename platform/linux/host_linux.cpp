@@ -64,6 +64,14 @@ bool flushToDisk(std::FILE* f) {
     return ::fsync(::fileno(f)) == 0;
 }
 
+bool truncateFile(std::FILE* f, long long size) {
+    if (f == nullptr || size < 0) {
+        return false;
+    }
+    std::fflush(f);
+    return ::ftruncate(::fileno(f), static_cast<off_t>(size)) == 0;
+}
+
 bool replaceFile(const std::string& source, const std::string& target) {
     const std::string to = cp1252ToUtf8(target);
     // A read-only target stays, as MoveFileEx leaves one on Windows.

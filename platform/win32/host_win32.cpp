@@ -70,6 +70,14 @@ bool flushToDisk(std::FILE* f) {
     return ::_commit(::_fileno(f)) == 0;
 }
 
+bool truncateFile(std::FILE* f, long long size) {
+    if (f == nullptr || size < 0) {
+        return false;
+    }
+    std::fflush(f);
+    return ::_chsize_s(::_fileno(f), size) == 0;
+}
+
 bool replaceFile(const std::string& source, const std::string& target) {
     return ::MoveFileExW(wide(source).c_str(), wide(target).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
