@@ -1,5 +1,5 @@
-// Appending to an existing file goes through a copy that replaces it at the
-// close, so the file is either as it was or has all of the new lines.
+// Appending never rewrites what a file holds: each finished line goes to its
+// end in one write, and nothing of an unfinished line is there before it ends.
 
 #include "platform/text_file.hpp"
 #include "support/file_bytes.hpp"
@@ -23,22 +23,25 @@ std::size_t filesIn(const std::filesystem::path& directory) {
     return n;
 }
 
-TEST(AppendToExistingFile, TheFileChangesOnlyAtTheCloseAndAllAtOnce) {
+TEST(AppendToExistingFile, WholeLinesGoToTheEndOfTheSameFileAsTheyAreFinished) {
     TempDir dir;
     const std::string old(100000, 'x'); // more than one page and one read
     writeBytes("log.txt", old + "\r\nohne Ende");
+    const auto permissions = std::filesystem::status("log.txt").permissions();
     TextFile file;
     ASSERT_TRUE(file.openAppend("log.txt"));
     file.writeNumber(7, FileEnding::Zone);
+    EXPECT_EQ(readBytes("log.txt"), old + "\r\nohne Ende"); // half a line is held back
     file.writeText("eins", FileEnding::LineEnd);
+    EXPECT_EQ(readBytes("log.txt"), old + "\r\nohne Ende 7" + std::string(12, ' ') + "eins\r\n");
     file.writeText("zwei", FileEnding::LineEnd);
-    EXPECT_EQ(readBytes("log.txt"), old + "\r\nohne Ende");
     EXPECT_TRUE(file.closeFile());
     EXPECT_EQ(readBytes("log.txt"),
               old + "\r\nohne Ende 7" + std::string(12, ' ') + "eins\r\nzwei\r\n");
-    EXPECT_EQ(filesIn(dir.path()), 1u); // the copy is gone
+    EXPECT_EQ(std::filesystem::status("log.txt").permissions(), permissions);
+    EXPECT_EQ(filesIn(dir.path()), 1u); // no copy beside it
 
-    // A file that cannot be replaced (a directory in its place) stays.
+    // A directory in the file's place cannot be appended to and stays.
     std::filesystem::create_directory("folder");
     writeBytes("folder/inside", "k");
     EXPECT_FALSE(file.openAppend("folder"));
