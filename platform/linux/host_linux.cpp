@@ -35,9 +35,17 @@ void syncDirectoryOf(const std::string& utf8Path) {
 } // namespace
 
 std::FILE* openFile(const std::string& name, const char* mode) {
+    const std::string path = cp1252ToUtf8(name);
+    // Opening a named pipe blocks until its other end is opened: the game
+    // would hang on a pipe in a data file's place.
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 &&
+        (S_ISFIFO(before.st_mode) || S_ISSOCK(before.st_mode))) {
+        return nullptr;
+    }
     std::string fopenMode(mode);
     fopenMode += 'e'; // close-on-exec
-    std::FILE* f = std::fopen(cp1252ToUtf8(name).c_str(), fopenMode.c_str());
+    std::FILE* f = std::fopen(path.c_str(), fopenMode.c_str());
     if (f == nullptr) {
         return nullptr;
     }
