@@ -1,6 +1,6 @@
 // The statistics log and the highscore table when the program is killed while
-// appending, and when the disk is full. Linux only: these tests fork, kill and
-// mount a small tmpfs.
+// appending, when the disk is full, and named pipes in the files' places.
+// Linux only: these tests fork, kill and mount a small tmpfs.
 
 #if defined(__linux__)
 
@@ -17,6 +17,7 @@
 #include <random>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -193,6 +194,56 @@ std::string loseOnAFullDisk(GameFixture& game) {
     if (readFile("Highscore.dat") == tableOf(-20))
         return "!the second game's table was not written";
     return "";
+}
+
+// Runs `check` in a child that SIGALRM ends after 10 s; its exit status, or
+// 100 + the signal that ended it.
+template <typename Check> int inChildWithDeadline(Check check) {
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        int verdict = 0;
+        try {
+            verdict = check();
+        } catch (...) {
+            verdict = 99;
+        }
+        _exit(verdict);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST(NamedPipes, PipesInTheFilesPlacesNeitherHangNorCount) {
+    GameFixture game;
+    for (const std::string& name :
+         {std::string("Highscore.dat"), std::string("Button2.galgen"), statistics, generalList,
+          picturePath(game.program, "A.galgen")}) {
+        std::filesystem::remove(name);
+        ASSERT_EQ(mkfifo(name == generalList ? "allgemeine W\xC3\xB6rter.txt" : name.c_str(), 0644),
+                  0)
+            << name;
+    }
+    const int verdict = inChildWithDeadline([&game] {
+        Program& program = game.program;
+        readHighscores(program);
+        readButtonMap(program);
+        if (program.highscores.highscores[10] != 0 || program.buttons.buttonRight[0] != 0)
+            return 1;
+        appendStatistics(program, 5, 1);
+        program.highscores.newHighscores[10] = 5;
+        writeHighscores(program);
+        loadGlyphSet(program);
+        freeGlyphSet(program);
+        // A list that is a pipe is no list.
+        if (game.chooseWordNow() != 0 ||
+            game.script().messageTexts() !=
+                std::vector<std::string>{"Die Datei ''" + generalList + "'' ist nicht vorhanden!"})
+            return 2;
+        return 0;
+    });
+    EXPECT_EQ(verdict, 0) << "100 + 14 means the child hung until its alarm";
 }
 
 TEST(FullDisk, ALostGameOnAFullDiskLosesNothingAndSaysNothing) {
