@@ -18,6 +18,9 @@ constexpr int ctrlZ = 26;
 constexpr std::size_t readChunk = 64 * 1024;
 // Beside the target, so that the final rename stays on one file system.
 constexpr std::string_view replacementSuffix = ".tmp";
+// A write cut short (its writer killed, the disk full) ends where the kernel
+// stopped copying: at a page boundary. 4096 divides every page size we run on.
+constexpr long tearBoundary = 4096;
 
 bool isBlank(int c) {
     return c == ' ' || c == '\t';
@@ -156,7 +159,12 @@ bool TextFile::openForWriting(const std::string& name, Mode mode) {
         tempName_ = name + std::string(replacementSuffix);
         file_ = host::openFile(tempName_, "wb");
     } else {
-        file_ = host::openFile(name, mode == Mode::Append ? "ab" : "wb");
+        // Append mode reads too, to look at the last line; a file that may be
+        // written but not read is appended to without that look.
+        file_ = mode == Mode::Append ? host::openFile(name, "a+b") : nullptr;
+        if (file_ == nullptr) {
+            file_ = host::openFile(name, mode == Mode::Append ? "ab" : "wb");
+        }
     }
     if (file_ == nullptr) {
         writeFailed_ = true;
@@ -165,8 +173,32 @@ bool TextFile::openForWriting(const std::string& name, Mode mode) {
     if (mode == Mode::Append) {
         // Unbuffered: each line reaches the file in one write.
         std::setvbuf(file_, nullptr, _IONBF, 0);
+        cutTornLastLine();
     }
     return true;
+}
+
+void TextFile::cutTornLastLine() {
+    const long long size = host::fileSize(file_);
+    if (size <= 0 || size % tearBoundary != 0) {
+        return;
+    }
+    const long look = static_cast<long>(std::min<long long>(size, tearBoundary));
+    std::string tail(static_cast<std::size_t>(look), '\0');
+    const bool read = std::fseek(file_, -look, SEEK_END) == 0 &&
+                      std::fread(tail.data(), 1, tail.size(), file_) == tail.size();
+    std::clearerr(file_);
+    std::fseek(file_, 0, SEEK_END); // reading and writing take turns only after a seek
+    if (!read || tail.back() == '\n') {
+        return;
+    }
+    // One line goes out in one write, so a torn one is shorter than a page and
+    // follows a finished line. A longer unfinished line was not torn by us
+    // (an edited file) and is continued as it is.
+    const auto lastEnd = tail.find_last_of('\n');
+    if (lastEnd != std::string::npos) {
+        host::truncateFile(file_, size - static_cast<long long>(tail.size() - lastEnd - 1));
+    }
 }
 
 bool TextFile::openOutput(const std::string& name) {

@@ -34,7 +34,9 @@ public:
     bool openInput(const std::string& name);
     bool openOutput(const std::string& name);
     // Each line goes out in one write when its line end is written (the rest
-    // at closeFile), so a crash never leaves half a line; never truncates.
+    // at closeFile). What a killed append can still leave, the start of a line
+    // cut at a page boundary, is cut off at the next opening; nothing else of
+    // the file is ever truncated or rewritten.
     bool openAppend(const std::string& name);
     // Output that replaces `name` only when closeFile() succeeds: written to a
     // temporary file beside it, flushed to disk and renamed over it in one step.
@@ -67,6 +69,7 @@ private:
     void takePlainRun(std::string& item, bool quoted, std::size_t maximum);
     void emit(std::string_view bytes);
     bool writeOut(std::string_view bytes);
+    void cutTornLastLine();
 
     std::FILE* file_ = nullptr;
     Mode mode_ = Mode::None;
