@@ -30,6 +30,11 @@ void drainEvents() {
 } // namespace
 
 bool initialise() {
+    // Our windows draw no OpenGL. Without this the first GTK program on a fresh
+    // X server probes GLX for its visuals and keeps the driver and LLVM mapped
+    // (about 50 MB resident); later ones read the probe's result from the root
+    // window. A value the user set stays.
+    g_setenv("GDK_GL", "disable", FALSE);
     ready = gtk_init_check(nullptr, nullptr) != FALSE;
     return ready;
 }
