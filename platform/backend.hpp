@@ -106,6 +106,14 @@ public:
     // presenter pass.
     virtual void pollFromGameThread() = 0;
 
+    // Any thread; does not block. True when a presenter thread of its own
+    // refreshes the input (Input::refreshKeyTable) about every 10 ms: then a
+    // short sleep of the game (sleepFor) also waits for the presenter's next
+    // pass, since nothing the game reads changes before it. False (the default)
+    // when the input is fed on the game thread by pollFromGameThread, where such
+    // a wait could only run into its time limit.
+    virtual bool presenterRefreshesInput() const { return false; }
+
     // Any thread; does not block. Seconds of a monotonic counter, with fractions.
     virtual double timerSeconds() = 0;
 

@@ -1,6 +1,7 @@
 #include "platform/input.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 
 namespace schlingo::platform {
@@ -58,7 +59,8 @@ int biosExtendedCode(NamedKey key, bool shift, bool ctrl) {
     return shift ? codes.shift : codes.plain;
 }
 
-Input::Input(Backend& backend, std::mutex& displayLock) : backend_(backend), lock_(displayLock) {}
+Input::Input(Backend& backend, std::mutex& displayLock, std::chrono::milliseconds refreshWaitCap)
+    : backend_(backend), lock_(displayLock), refreshWaitCap_(refreshWaitCap) {}
 
 // --- game thread ---
 
@@ -112,12 +114,31 @@ void Input::sleepFor(int milliseconds) {
     }
     // Short sleeps are not shortened by keys and run no scripted pass, so one
     // pass of the guessing loop is one pass of a test's script.
+    if (milliseconds < 100 && backend_.presenterRefreshesInput()) {
+        // Until the presenter's next pass nothing the game reads can change, so
+        // a guessing pass before it would only repeat the last one.
+        const auto start = std::chrono::steady_clock::now();
+        {
+            std::unique_lock guard(lock_);
+            refreshed_.wait_until(guard, start + refreshWaitCap_,
+                                  [this] { return refreshes_ != passStart_; });
+        }
+        const auto waited = std::chrono::steady_clock::now() - start;
+        const auto wanted = std::chrono::milliseconds(remaining);
+        if (waited >= wanted)
+            return;
+        // The pass had been refreshed already, or the next refresh came early:
+        // the rest is slept as before.
+        remaining =
+            static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wanted - waited).count());
+    }
     backend_.sleepMilliseconds(remaining);
 }
 
 MouseState Input::readMouse() {
     backend_.pollFromGameThread();
     std::lock_guard guard(lock_);
+    passStart_ = refreshes_;
     MouseState state;
     if (!open_ || !active_ || !inside_)
         return state;
@@ -146,6 +167,9 @@ void Input::keyEvent(int scanCode, bool down) {
 }
 
 void Input::refreshKeyTable() {
+    // Every pass, active or not, lets a game pass waiting in sleepFor go on.
+    ++refreshes_;
+    refreshed_.notify_all();
     if (!active_)
         return;
     // Latches the game has seen go; so do all shown ones once it has not

@@ -8,6 +8,8 @@
 #include "platform/backend.hpp"
 
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -52,12 +54,24 @@ inline constexpr std::uint32_t closeRequestCode = 255 + 256 * 107;
 
 class Input {
 public:
-    Input(Backend& backend, std::mutex& displayLock);
+    // refreshWaitCap: the longest a short sleep waits for the presenter's next
+    // pass (see sleepFor); tests choose their own.
+    Input(Backend& backend, std::mutex& displayLock,
+          std::chrono::milliseconds refreshWaitCap = defaultRefreshWaitCap);
+
+    // Three presenter passes: a pass that is late by a whole interval is still
+    // waited for, and a stalled presenter costs the game no more than that.
+    static constexpr std::chrono::milliseconds defaultRefreshWaitCap{30};
 
     // --- game thread ---
     int isKeyDown(int scanCode); // -1 down, 0 up
     std::string readKey();       // "", one byte, or the two bytes 255 and the code
+    // -1: until a key is typed; 100 ms and more: ended early by a typed key;
+    // shorter: not ended by keys, and when the back end has a presenter thread
+    // (Backend::presenterRefreshesInput) it also waits, up to the cap, until
+    // the presenter has refreshed the key table since the last readMouse.
     void sleepFor(int milliseconds);
+    // Also notes the refresh that the game's pass starts from.
     MouseState readMouse();
 
     // --- presenter thread, Display::lock held ---
@@ -67,7 +81,8 @@ public:
     // looked at it (isKeyDown) in at least one pass, so no tap is lost.
     void keyEvent(int scanCode, bool down);
     // Once per presenter pass: the table the game sees becomes what is held now
-    // plus the latched presses. Not refreshed while inactive.
+    // plus the latched presses. Not refreshed while inactive, but a game thread
+    // waiting in sleepFor is let go either way.
     void refreshKeyTable();
     // Post a typed key: a code page 437 byte (< 256) or 255 + 256 x extended
     // code, repeat times (auto-repeat).
@@ -92,6 +107,8 @@ public:
 private:
     Backend& backend_;
     std::mutex& lock_;
+    const std::chrono::milliseconds refreshWaitCap_;
+    std::condition_variable refreshed_; // used with Display::lock; refreshes_ moved on
     // All guarded by Display::lock.
     std::array<bool, 128> table_{};      // what isKeyDown reports
     std::array<bool, 128> held_{};       // physical state from events
@@ -99,6 +116,8 @@ private:
     std::array<bool, 128> latchShown_{}; // the latch was in the table last refresh
     bool gameLooked_ = false;            // isKeyDown ran since the last refresh
     int unseenPasses_ = 0;               // refreshes the game has not looked at
+    std::uint64_t refreshes_ = 0;        // refreshKeyTable calls so far
+    std::uint64_t passStart_ = 0;        // refreshes_ at the last readMouse
     std::array<std::uint32_t, 16> buffer_{};
     int readPos_ = 0, writePos_ = 0;
     bool keyArrived_ = false;

@@ -49,6 +49,7 @@ public:
     }
 
     void pollFromGameThread() override {}
+    bool presenterRefreshesInput() const override { return true; }
     double timerSeconds() override { return host::monotonicSeconds(); }
     LocalTime localTime() override { return host::localTimeNow(); }
     MessageAnswer showMessage(const MessageBox& box) override { return gtk::showMessage(box); }

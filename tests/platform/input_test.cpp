@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
+#include <set>
+#include <thread>
 #include <vector>
 
 namespace schlingo::platform {
@@ -16,6 +20,7 @@ public:
     std::vector<int> sleeps;
     int polls = 0;
     std::function<void(int)> onPoll; // gets the poll number, from 1
+    bool presenterThread = false;    // what presenterRefreshesInput answers
 
     void openWindow(int, int, const std::string&) override {}
     void setWindowTitle(const std::string&) override {}
@@ -27,6 +32,7 @@ public:
         if (onPoll)
             onPoll(polls);
     }
+    bool presenterRefreshesInput() const override { return presenterThread; }
     double timerSeconds() override { return 0; }
     LocalTime localTime() override { return {}; }
     MessageAnswer showMessage(const MessageBox&) override { return MessageAnswer::Ok; }
@@ -355,6 +361,130 @@ TEST_F(InputTest, NewScreenAndActivationChangeResetButtons) {
         input.setActive(true);
     });
     EXPECT_EQ(input.readMouse().buttons, 0);
+}
+
+// --- a short sleep waits for the presenter's next pass ---
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Bounds are generous: the machine running the tests may be busy.
+constexpr auto prompt = 5s;
+
+class PresenterWaitTest : public ::testing::Test {
+protected:
+    FakeBackend backend;
+    std::mutex lock;
+
+    PresenterWaitTest() { backend.presenterThread = true; }
+
+    static Clock::duration timed(const std::function<void()>& f) {
+        const auto start = Clock::now();
+        f();
+        return Clock::now() - start;
+    }
+};
+
+TEST_F(PresenterWaitTest, ShortSleepReturnsOnlyAfterTheNextRefresh) {
+    // A cap far beyond the bounds below: only a refresh can end the wait.
+    Input input{backend, lock, 60s};
+    input.readMouse();
+    std::atomic<bool> refreshed{false};
+    std::thread presenter([&] {
+        std::this_thread::sleep_for(50ms);
+        std::lock_guard guard(lock);
+        refreshed = true;
+        input.refreshKeyTable(); // the window is inactive: still a pass
+    });
+    const auto took = timed([&] { input.sleepFor(1); });
+    const bool refreshedBeforeReturn = refreshed;
+    presenter.join();
+    EXPECT_TRUE(refreshedBeforeReturn) << "returned without a presenter pass";
+    EXPECT_LT(took, prompt);
+}
+
+TEST_F(PresenterWaitTest, RefreshDuringThePassMeansAPlainSleep) {
+    Input input{backend, lock, 60s};
+    input.readMouse();
+    {
+        std::lock_guard guard(lock);
+        input.refreshKeyTable();
+    }
+    const auto took = timed([&] { input.sleepFor(1); });
+    EXPECT_LT(took, prompt);
+    EXPECT_EQ(backend.sleeps, (std::vector<int>{1}));
+}
+
+TEST_F(PresenterWaitTest, StalledPresenterCostsNoMoreThanTheCap) {
+    Input input{backend, lock, 100ms};
+    input.readMouse();
+    const auto took = timed([&] { input.sleepFor(1); });
+    EXPECT_GE(took, 100ms);
+    EXPECT_LT(took, prompt);
+    EXPECT_TRUE(backend.sleeps.empty()) << "the wait already lasted longer than 1 ms";
+
+    // The default cap is a few presenter passes, not more.
+    Input byDefault{backend, lock};
+    byDefault.readMouse();
+    const auto tookDefault = timed([&] { byDefault.sleepFor(1); });
+    EXPECT_GE(tookDefault, Input::defaultRefreshWaitCap);
+    EXPECT_LT(tookDefault, prompt);
+}
+
+TEST_F(PresenterWaitTest, InputFedOnTheGameThreadNeverWaits) {
+    backend.presenterThread = false;
+    Input input{backend, lock, 60s};
+    input.readMouse();
+    const auto took = timed([&] { input.sleepFor(1); });
+    EXPECT_LT(took, prompt);
+    EXPECT_EQ(backend.sleeps, (std::vector<int>{1}));
+}
+
+TEST_F(PresenterWaitTest, GamePassesKeepPaceWithThePresenterAndSeeEveryTap) {
+    Input input{backend, lock, 60s};
+    {
+        std::lock_guard guard(lock);
+        input.screenOpened(940, 320);
+        input.setActive(true);
+    }
+    const std::vector<int> taps = {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33, 34};
+    std::atomic<bool> stop{false};
+    int refreshes = 0; // presenter thread only until joined
+    std::thread presenter([&] {
+        // Like a real presenter: a pass each 10 ms, a tap (press and release
+        // between two passes) before each of the first ones.
+        for (std::size_t pass = 0; !stop; ++pass) {
+            {
+                std::lock_guard guard(lock);
+                if (pass < taps.size()) {
+                    input.keyEvent(taps[pass], true);
+                    input.keyEvent(taps[pass], false);
+                }
+                input.refreshKeyTable();
+                ++refreshes;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+
+    std::set<int> seen;
+    int passes = 0;
+    const auto start = Clock::now();
+    while (seen.size() < taps.size() && Clock::now() - start < prompt) {
+        input.readMouse();
+        ++passes;
+        for (int code : taps) {
+            if (input.isKeyDown(code) != 0)
+                seen.insert(code);
+        }
+        input.sleepFor(1);
+    }
+    stop = true;
+    presenter.join();
+
+    EXPECT_EQ(seen, std::set<int>(taps.begin(), taps.end()));
+    // Every pass but the first waited for a refresh of its own.
+    EXPECT_LE(passes, refreshes + 1);
 }
 
 TEST(BiosExtendedCode, FollowsShiftAndCtrlAndLeavesF10Out) {
