@@ -73,8 +73,10 @@ struct HighscoreTable {
     int scorePlace = 0;                           // index in newHighscores, 0 = not placed
 };
 
+inline constexpr int buttonCount = 32; // rectangles 0..31
+
 struct ButtonMap {
-    std::array<std::int32_t, 32> buttonLeft{}, buttonTop{}, buttonRight{}, buttonBottom{};
+    std::array<std::int32_t, buttonCount> buttonLeft{}, buttonTop{}, buttonRight{}, buttonBottom{};
     int buttonCursor = 0; // rectangle tested last
 };
 

@@ -78,11 +78,12 @@ public:
 
     // Game thread, without Display::lock held (the presenter needs it while the
     // window is made); blocks until the new window exists and is shown. Destroys an
-    // open graphics window first. The client area is exactly width x height,
+    // open graphics window first. The new window starts black: the frame buffer
+    // it shows is the one openScreen puts in place after this returns, never the
+    // previous window's. The client area is exactly width x height,
     // centred on the desktop, with title bar, system menu, minimise and
     // maximise buttons, no sizing border, the default icon, brought to the
-    // foreground. title is Windows-1252. The presenter starts showing the frame
-    // buffer (Display) right away.
+    // foreground. title is Windows-1252.
     virtual void openWindow(int width, int height, const std::string& title) = 0;
 
     // Game thread; does not block. Shows the Windows-1252 title on the open
@@ -106,13 +107,18 @@ public:
     // presenter pass.
     virtual void pollFromGameThread() = 0;
 
-    // Any thread; does not block. True when a presenter thread of its own
-    // refreshes the input (Input::refreshKeyTable) about every 10 ms: then a
-    // short sleep of the game (sleepFor) also waits for the presenter's next
-    // pass, since nothing the game reads changes before it. False (the default)
-    // when the input is fed on the game thread by pollFromGameThread, where such
-    // a wait could only run into its time limit.
-    virtual bool presenterRefreshesInput() const { return false; }
+    // Any thread; does not block. True when a presenter thread of its own feeds
+    // the input from the window's events as they come: the game's waits for
+    // input (Input::waitForInput, sleepFor) then block until the input changes.
+    // False (the default) when the input is fed on the game thread by
+    // pollFromGameThread, where a blocking wait could never end.
+    virtual bool presenterFeedsInput() const { return false; }
+
+    // Game thread, without Display::lock held; does not block. The frame buffer
+    // has changed rows the window does not show yet: the presenter, which
+    // otherwise sleeps until a window event, shows them as soon as it can.
+    // Called once per change from "all shown" to "rows to show".
+    virtual void wakePresenter() {}
 
     // Any thread; does not block. Seconds of a monotonic counter, with fractions.
     virtual double timerSeconds() = 0;

@@ -59,8 +59,7 @@ int biosExtendedCode(NamedKey key, bool shift, bool ctrl) {
     return shift ? codes.shift : codes.plain;
 }
 
-Input::Input(Backend& backend, std::mutex& displayLock, std::chrono::milliseconds refreshWaitCap)
-    : backend_(backend), lock_(displayLock), refreshWaitCap_(refreshWaitCap) {}
+Input::Input(Backend& backend, std::mutex& displayLock) : backend_(backend), lock_(displayLock) {}
 
 // --- game thread ---
 
@@ -79,19 +78,54 @@ std::string Input::readKey() {
         return {};
     std::uint32_t code = buffer_[static_cast<std::size_t>(readPos_)];
     readPos_ = (readPos_ + 1) % bufferSlots;
+    // The buffer is input a pass reads: the next pass starts from another one.
+    changed();
     if (code < 256)
         return std::string(1, static_cast<char>(code));
     return {static_cast<char>(255), static_cast<char>((code >> 8) & 0xFF)};
 }
 
 void Input::sleepFor(int milliseconds) {
+    if (milliseconds == 0 || milliseconds < -1)
+        return;
+    if (milliseconds > 0 && milliseconds < 100) {
+        backend_.sleepMilliseconds(milliseconds);
+        return;
+    }
+    // Keys end the wait: -1 at the first key, longer sleeps at a key before
+    // their last 50 ms check.
+    const int checkedMs = milliseconds == -1 ? -1 : (milliseconds - 51) / sleepStepMs * sleepStepMs;
+    if (backend_.presenterFeedsInput()) {
+        const auto start = std::chrono::steady_clock::now();
+        std::unique_lock guard(lock_);
+        const auto arrived = [this] { return keyArrived_; };
+        bool ended;
+        if (checkedMs < 0) {
+            inputChanged_.wait(guard, arrived);
+            ended = true;
+        } else {
+            ended = inputChanged_.wait_until(
+                guard, start + std::chrono::milliseconds(checkedMs) + std::chrono::microseconds(1),
+                arrived);
+        }
+        if (ended) {
+            keyArrived_ = false;
+            return;
+        }
+        guard.unlock();
+        const auto rest =
+            start + std::chrono::milliseconds(milliseconds) - std::chrono::steady_clock::now();
+        backend_.sleepMilliseconds(
+            static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(rest).count()));
+        return;
+    }
+    // The input is fed on this thread, one presenter pass per look.
     auto takeArrived = [this] {
         std::lock_guard guard(lock_);
         bool arrived = keyArrived_;
         keyArrived_ = false;
         return arrived;
     };
-
     if (milliseconds == -1) {
         for (;;) {
             backend_.pollFromGameThread();
@@ -100,37 +134,13 @@ void Input::sleepFor(int milliseconds) {
             backend_.sleepMilliseconds(sleepStepMs);
         }
     }
-    if (milliseconds <= 0)
-        return;
     int remaining = milliseconds;
-    if (milliseconds >= 100) {
-        while (remaining > sleepStepMs) {
-            backend_.pollFromGameThread();
-            if (takeArrived())
-                return;
-            backend_.sleepMilliseconds(sleepStepMs);
-            remaining -= sleepStepMs;
-        }
-    }
-    // Short sleeps are not shortened by keys and run no scripted pass, so one
-    // pass of the guessing loop is one pass of a test's script.
-    if (milliseconds < 100 && backend_.presenterRefreshesInput()) {
-        // Until the presenter's next pass nothing the game reads can change, so
-        // a guessing pass before it would only repeat the last one.
-        const auto start = std::chrono::steady_clock::now();
-        {
-            std::unique_lock guard(lock_);
-            refreshed_.wait_until(guard, start + refreshWaitCap_,
-                                  [this] { return refreshes_ != passStart_; });
-        }
-        const auto waited = std::chrono::steady_clock::now() - start;
-        const auto wanted = std::chrono::milliseconds(remaining);
-        if (waited >= wanted)
+    while (remaining > sleepStepMs) {
+        backend_.pollFromGameThread();
+        if (takeArrived())
             return;
-        // The pass had been refreshed already, or the next refresh came early:
-        // the rest is slept as before.
-        remaining =
-            static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wanted - waited).count());
+        backend_.sleepMilliseconds(sleepStepMs);
+        remaining -= sleepStepMs;
     }
     backend_.sleepMilliseconds(remaining);
 }
@@ -138,7 +148,36 @@ void Input::sleepFor(int milliseconds) {
 MouseState Input::readMouse() {
     backend_.pollFromGameThread();
     std::lock_guard guard(lock_);
-    passStart_ = refreshes_;
+    // A pass starts from a fresh table: taps the last pass has seen are let
+    // go here, since a presenter that sleeps until the next window event
+    // would not.
+    if (backend_.presenterFeedsInput())
+        refreshTable();
+    samePasses_ = changes_ == passStart_ ? samePasses_ + 1 : 0;
+    passStart_ = changes_;
+    return mouseNow();
+}
+
+void Input::waitForInput(int freePasses) {
+    if (!backend_.presenterFeedsInput()) {
+        if (freePasses <= 0)
+            backend_.sleepMilliseconds(1);
+        return;
+    }
+    std::unique_lock guard(lock_);
+    if (samePasses_ + 1 < freePasses)
+        return;
+    inputChanged_.wait(guard, [this] { return changes_ != passStart_; });
+}
+
+// --- presenter thread, Display::lock held ---
+
+void Input::changed() {
+    ++changes_;
+    inputChanged_.notify_all();
+}
+
+MouseState Input::mouseNow() const {
     MouseState state;
     if (!open_ || !active_ || !inside_)
         return state;
@@ -151,15 +190,22 @@ MouseState Input::readMouse() {
     return state;
 }
 
-// --- presenter thread, Display::lock held ---
+template <typename Change> void Input::changePointer(Change change) {
+    const MouseState before = mouseNow();
+    change();
+    const MouseState after = mouseNow();
+    if (after.x != before.x || after.y != before.y || after.buttons != before.buttons ||
+        after.wheel != before.wheel || after.status != before.status)
+        changed();
+}
 
-void Input::keyEvent(int scanCode, bool down) {
+void Input::keyEvent(int scanCode, bool down, bool extended) {
     // Taken while inactive too: a toolkit may report the first key of a new
     // window before its activation.
     if (scanCode < 0 || scanCode > 127)
         return;
     auto i = static_cast<std::size_t>(scanCode);
-    held_[i] = down;
+    held_[extended ? i + 128 : i] = down;
     if (down) {
         latched_[i] = true;
         latchShown_[i] = false;
@@ -167,23 +213,29 @@ void Input::keyEvent(int scanCode, bool down) {
 }
 
 void Input::refreshKeyTable() {
-    // Every pass, active or not, lets a game pass waiting in sleepFor go on.
-    ++refreshes_;
-    refreshed_.notify_all();
+    refreshTable();
+}
+
+void Input::refreshTable() {
     if (!active_)
         return;
     // Latches the game has seen go; so do all shown ones once it has not
     // looked for a long while.
     const bool expire = gameLooked_ || ++unseenPasses_ >= maxUnseenPasses;
+    bool differs = false;
     for (std::size_t i = 0; i < table_.size(); ++i) {
         if (expire && latchShown_[i])
             latched_[i] = false;
         latchShown_[i] = latched_[i];
-        table_[i] = held_[i] || latched_[i];
+        const bool down = held_[i] || held_[i + 128] || latched_[i];
+        differs = differs || down != table_[i];
+        table_[i] = down;
     }
     if (expire)
         unseenPasses_ = 0;
     gameLooked_ = false;
+    if (differs)
+        changed();
 }
 
 void Input::postKey(std::uint32_t code, int repeat) {
@@ -197,6 +249,7 @@ void Input::postKey(std::uint32_t code, int repeat) {
             readPos_ = (readPos_ + 1) % bufferSlots;
     }
     keyArrived_ = true;
+    changed();
 }
 
 void Input::setActive(bool active) {
@@ -215,23 +268,28 @@ void Input::setActive(bool active) {
     buttons_ = 0;
     if (outside_)
         inside_ = false;
+    changed();
 }
 
 void Input::pointerMoved(int x, int y, bool inside) {
-    outside_ = !inside;
-    if (!inside && buttons_ == 0) {
-        inside_ = false;
-        return;
-    }
-    inside_ = true;
-    x_ = width_ > 0 ? std::clamp(x, 0, width_ - 1) : x;
-    y_ = height_ > 0 ? std::clamp(y, 0, height_ - 1) : y;
+    changePointer([&] {
+        outside_ = !inside;
+        if (!inside && buttons_ == 0) {
+            inside_ = false;
+            return;
+        }
+        inside_ = true;
+        x_ = width_ > 0 ? std::clamp(x, 0, width_ - 1) : x;
+        y_ = height_ > 0 ? std::clamp(y, 0, height_ - 1) : y;
+    });
 }
 
 void Input::setButtons(int mask) {
-    buttons_ = mask & 0x1F;
-    if (buttons_ == 0 && outside_)
-        inside_ = false;
+    changePointer([&] {
+        buttons_ = mask & 0x1F;
+        if (buttons_ == 0 && outside_)
+            inside_ = false;
+    });
 }
 
 void Input::buttonChanged(int bit, bool down) {
@@ -242,7 +300,7 @@ void Input::buttonChanged(int bit, bool down) {
 }
 
 void Input::wheelMoved(int notches) {
-    wheel_ += notches;
+    changePointer([&] { wheel_ += notches; });
 }
 
 void Input::screenOpened(int width, int height) {
@@ -251,6 +309,7 @@ void Input::screenOpened(int width, int height) {
     height_ = height;
     buttons_ = 0;
     wheel_ = 0;
+    changed();
 }
 
 } // namespace schlingo::platform

@@ -8,7 +8,6 @@
 #include "platform/backend.hpp"
 
 #include <array>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -54,35 +53,36 @@ inline constexpr std::uint32_t closeRequestCode = 255 + 256 * 107;
 
 class Input {
 public:
-    // refreshWaitCap: the longest a short sleep waits for the presenter's next
-    // pass (see sleepFor); tests choose their own.
-    Input(Backend& backend, std::mutex& displayLock,
-          std::chrono::milliseconds refreshWaitCap = defaultRefreshWaitCap);
-
-    // Three presenter passes: a pass that is late by a whole interval is still
-    // waited for, and a stalled presenter costs the game no more than that.
-    static constexpr std::chrono::milliseconds defaultRefreshWaitCap{30};
+    explicit Input(Backend& backend, std::mutex& displayLock);
 
     // --- game thread ---
     int isKeyDown(int scanCode); // -1 down, 0 up
     std::string readKey();       // "", one byte, or the two bytes 255 and the code
     // -1: until a key is typed; 100 ms and more: ended early by a typed key;
-    // shorter: not ended by keys, and when the back end has a presenter thread
-    // (Backend::presenterRefreshesInput) it also waits, up to the cap, until
-    // the presenter has refreshed the key table since the last readMouse.
+    // shorter: not ended by keys. Where the presenter feeds the input
+    // (Backend::presenterFeedsInput) the key waits block on the input instead
+    // of looking every 50 ms.
     void sleepFor(int milliseconds);
-    // Also notes the refresh that the game's pass starts from.
+    // Also notes the input that the game's pass starts from.
     MouseState readMouse();
+    // The end of a polling pass. A pass that starts from the same input as the
+    // one before it (key table, key buffer, pointer, activation) decides and
+    // draws the same, so once `freePasses` passes in a row have started from
+    // the same input this blocks until the input changes. Where the input is
+    // fed on the game thread (scripted) nothing can change during a wait: it
+    // sleeps 1 ms when there are no free passes and returns.
+    void waitForInput(int freePasses);
 
     // --- presenter thread, Display::lock held ---
     // A physical key went down or up; scanCode is set 1 with the extended prefix
-    // folded away (0..127). A press is latched: even when its release comes
-    // before the next refresh, the table shows the key down until the game has
-    // looked at it (isKeyDown) in at least one pass, so no tap is lost.
-    void keyEvent(int scanCode, bool down);
-    // Once per presenter pass: the table the game sees becomes what is held now
-    // plus the latched presses. Not refreshed while inactive, but a game thread
-    // waiting in sleepFor is let go either way.
+    // folded away (0..127), `extended` tells whether the prefix was there. The
+    // table shows a code down while the key or its extended twin is held. A
+    // press is latched: even when its release comes before the next refresh,
+    // the table shows the key down until the game has looked at it (isKeyDown)
+    // in at least one pass, so no tap is lost.
+    void keyEvent(int scanCode, bool down, bool extended = false);
+    // After a batch of window events: the table the game sees becomes what is
+    // held now plus the latched presses. Not refreshed while inactive.
     void refreshKeyTable();
     // Post a typed key: a code page 437 byte (< 256) or 255 + 256 x extended
     // code, repeat times (auto-repeat).
@@ -91,9 +91,9 @@ public:
     // Activation changed: every key goes up.
     void setActive(bool active);
     // Pointer moved to client (x, y); inside is false once it left the client area.
-    void pointerMoved(int x, int y, bool inside);
     // While a button is held the window keeps the pointer: positions outside
     // are clamped to the client area and still reported.
+    void pointerMoved(int x, int y, bool inside);
     void setButtons(int mask);              // bit 0 left, 1 right, 2 middle, 3 and 4 extra
     void buttonChanged(int bit, bool down); // one button of the mask
     void wheelMoved(int notches);           // + away from the user
@@ -105,19 +105,25 @@ public:
     bool active() const { return active_; } // Display::lock held
 
 private:
+    // Display::lock held.
+    void refreshTable();
+    MouseState mouseNow() const;
+    void changed(); // something a pass reads changed: wake a waiting game thread
+    template <typename Change> void changePointer(Change change);
+
     Backend& backend_;
     std::mutex& lock_;
-    const std::chrono::milliseconds refreshWaitCap_;
-    std::condition_variable refreshed_; // used with Display::lock; refreshes_ moved on
+    std::condition_variable inputChanged_; // used with Display::lock; changes_ moved on
     // All guarded by Display::lock.
     std::array<bool, 128> table_{};      // what isKeyDown reports
-    std::array<bool, 128> held_{};       // physical state from events
+    std::array<bool, 256> held_{};       // physical state from events; + 128: extended twin
     std::array<bool, 128> latched_{};    // pressed, not yet seen by the game
     std::array<bool, 128> latchShown_{}; // the latch was in the table last refresh
     bool gameLooked_ = false;            // isKeyDown ran since the last refresh
     int unseenPasses_ = 0;               // refreshes the game has not looked at
-    std::uint64_t refreshes_ = 0;        // refreshKeyTable calls so far
-    std::uint64_t passStart_ = 0;        // refreshes_ at the last readMouse
+    std::uint64_t changes_ = 0;          // changes of what a pass reads so far
+    std::uint64_t passStart_ = 0;        // changes_ at the last readMouse
+    int samePasses_ = 0;                 // passes in a row started from passStart_
     std::array<std::uint32_t, 16> buffer_{};
     int readPos_ = 0, writePos_ = 0;
     bool keyArrived_ = false;

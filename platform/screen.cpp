@@ -117,8 +117,14 @@ void Screen::acquire() {
 }
 
 void Screen::release() {
-    if (--lockCount_ == 0)
-        lock_.unlock();
+    if (--lockCount_ > 0)
+        return;
+    // Only the first change after the presenter last took rows wakes it.
+    const bool wake = unpresented_ && !presenterWoken_;
+    presenterWoken_ = presenterWoken_ || wake;
+    lock_.unlock();
+    if (wake)
+        backend_.wakePresenter();
 }
 
 int Screen::openScreen(double width, double height, int depth, int pages, int flags) {
@@ -144,9 +150,18 @@ int Screen::openScreen(double width, double height, int depth, int pages, int fl
         return status_ = StatusOutOfMemory;
     }
 
+    {
+        // From here until the new frame is in place, neither the old window
+        // nor the new one may be given the old frame.
+        std::lock_guard<std::mutex> guard(lock_);
+        retired_ = true;
+    }
     backend_.openWindow(w, h, title_);
 
-    std::lock_guard<std::mutex> guard(lock_);
+    acquire();
+    retired_ = false;
+    unpresented_ = true;
+    presenterWoken_ = false;
     frame_ = std::move(frame);
     dirty_ = std::move(dirty);
     changed_ = std::move(changed);
@@ -158,6 +173,7 @@ int Screen::openScreen(double width, double height, int depth, int pages, int fl
     cursorColumn_ = 1;
     if (openHook_)
         openHook_();
+    release();
     return status_ = StatusOk;
 }
 
@@ -398,8 +414,10 @@ void Screen::resetPalette() {
 
 void Screen::markRow(int row, bool changed) {
     dirty_[static_cast<std::size_t>(row)] = 1;
-    if (changed)
+    if (changed) {
         changed_[static_cast<std::size_t>(row)] = 1;
+        unpresented_ = true;
+    }
 }
 
 void Screen::markAllDirty() {
@@ -418,12 +436,16 @@ PresentSpan Screen::takeRowsToPresent() {
     }
     std::fill(dirty_.begin(), dirty_.end(), std::uint8_t{0});
     std::fill(changed_.begin(), changed_.end(), std::uint8_t{0});
+    unpresented_ = false;
+    presenterWoken_ = false;
     return span;
 }
 
 PresentSpan Screen::takeAllRows() {
     std::fill(dirty_.begin(), dirty_.end(), std::uint8_t{0});
     std::fill(changed_.begin(), changed_.end(), std::uint8_t{0});
+    unpresented_ = false;
+    presenterWoken_ = false;
     PresentSpan span;
     span.firstRow = 0;
     span.lastRow = height_ - 1;

@@ -110,6 +110,9 @@ public:
     // The whole frame buffer (after an expose). Clears every dirty flag.
     PresentSpan takeAllRows();
     const Pixel* pixels() const { return frame_.data(); } // width() per row, no filler
+    // False while a new screen is being opened: the frame in place belongs to
+    // the window that is going, and no window may be shown it.
+    bool presentable() const { return isOpen() && !retired_; }
     int presentWidth() const { return width_; }
     int presentHeight() const { return height_; }
 
@@ -131,6 +134,9 @@ private:
     std::vector<Pixel> frame_;          // guarded by Display::lock
     std::vector<std::uint8_t> dirty_;   // guarded by Display::lock
     std::vector<std::uint8_t> changed_; // guarded by Display::lock
+    bool unpresented_ = false;          // guarded by Display::lock: a changed row not yet taken
+    bool presenterWoken_ = false;       // guarded by Display::lock: wakePresenter since then
+    bool retired_ = false;              // guarded by Display::lock: see presentable()
     Pixel foreground_ = 0xFFFFFFFF;
     Pixel background_ = 0xFF000000;
     int cursorRow_ = 1, cursorColumn_ = 1;

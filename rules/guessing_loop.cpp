@@ -132,9 +132,12 @@ bool guessingPass(Program& program) {
         return false;
     }
 
-    if (word.mouseButtons == 0) {
-        input.sleepFor(1);
-    }
+    // A pass that starts from the input of the last one changes nothing, so
+    // instead of polling (1 ms per pass, and none at all while the pointer is
+    // away or a button is down) the loop waits for the input to change. Only
+    // the button map's cursor moves while the left button alone is held:
+    // then every rectangle gets its turn first.
+    input.waitForInput(word.mouseButtons == 1 ? buttonCount : 0);
 
     const std::string key = input.readKey();
     if (key == "\x1b" || key == "\xffk") {

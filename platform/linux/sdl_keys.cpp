@@ -166,6 +166,33 @@ int toSet1(SDL_Scancode scancode) {
     return i < set1Table.size() ? set1Table[i] : 0;
 }
 
+bool isExtended(SDL_Scancode scancode) {
+    switch (scancode) {
+    case SDL_SCANCODE_RCTRL:
+    case SDL_SCANCODE_RALT:
+    case SDL_SCANCODE_KP_ENTER:
+    case SDL_SCANCODE_KP_DIVIDE:
+    case SDL_SCANCODE_INSERT:
+    case SDL_SCANCODE_DELETE:
+    case SDL_SCANCODE_HOME:
+    case SDL_SCANCODE_END:
+    case SDL_SCANCODE_PAGEUP:
+    case SDL_SCANCODE_PAGEDOWN:
+    case SDL_SCANCODE_UP:
+    case SDL_SCANCODE_DOWN:
+    case SDL_SCANCODE_LEFT:
+    case SDL_SCANCODE_RIGHT:
+    case SDL_SCANCODE_PRINTSCREEN:
+    case SDL_SCANCODE_PAUSE:
+    case SDL_SCANCODE_LGUI:
+    case SDL_SCANCODE_RGUI:
+    case SDL_SCANCODE_APPLICATION:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key) {
     const bool alt = (key.mod & KMOD_ALT) != 0;
     const bool ctrl = (key.mod & KMOD_CTRL) != 0;

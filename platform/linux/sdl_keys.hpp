@@ -14,6 +14,10 @@ namespace schlingo::platform::sdl {
 // Set-1 scan code (extended prefix folded away, 1..127) of a physical key, or
 // 0 for keys the PC keyboard does not have.
 int toSet1(SDL_Scancode scancode);
+// Whether the key sends the extended prefix on a PC keyboard: it is the twin
+// of the key with the same folded code (right Ctrl of left Ctrl, keypad Enter
+// of Enter, the cursor block of the keypad's digits).
+bool isExtended(SDL_Scancode scancode);
 
 // What a key-down event posts to the key buffer, when it posts anything
 // itself: control characters (Esc, Enter, Backspace, Tab, Ctrl+letter) and

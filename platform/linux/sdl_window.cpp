@@ -7,7 +7,6 @@
 #include <SDL2/SDL_syswm.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -20,9 +19,6 @@ extern const unsigned char programIconPixels[];
 extern const std::size_t programIconSize;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-constexpr auto passInterval = std::chrono::milliseconds(10);
 
 int buttonBit(Uint8 button) {
     switch (button) {
@@ -61,6 +57,11 @@ public:
         clientWidth_ = width;
         clientHeight_ = height;
         forceFull_ = true;
+        // Black until the frame made for this window is in place.
+        if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
+            SDL_FillRect(surface, nullptr, 0);
+            SDL_UpdateWindowSurface(window_);
+        }
         std::uintptr_t id = windowId_;
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
@@ -101,6 +102,8 @@ public:
         SDL_SetWindowIcon(window_, icon);
         SDL_FreeSurface(icon);
     }
+
+    bool hasWindow() const { return window_ != nullptr; }
 
     // One pass: events, key table, changed rows. Returns the rows uploaded.
     int pass() {
@@ -166,7 +169,7 @@ private:
             const bool down = event.type == SDL_KEYDOWN;
             keyMod_ = event.key.keysym.mod;
             if (int code = toSet1(event.key.keysym.scancode); code != 0)
-                input.keyEvent(code, down);
+                input.keyEvent(code, down, isExtended(event.key.keysym.scancode));
             if (down) {
                 if (auto code = keyDownCode(event.key.keysym))
                     input.postKey(*code);
@@ -234,7 +237,7 @@ private:
     // and returns the rectangle that really changed there.
     SDL_Rect copyRows(SDL_Surface& surface) {
         Screen& screen = display_->screen;
-        if (!screen.isOpen())
+        if (!screen.presentable())
             return {0, 0, 0, 0};
         const bool full = forceFull_;
         forceFull_ = false;
@@ -311,20 +314,34 @@ void SdlWindow::open(int width, int height, const std::string& cp1252Title) {
         thread_ = std::thread([this] { run(); });
     openRequest_ = OpenRequest{width, height, cp1252Title};
     const long long target = opensDone_ + 1;
-    wake_.notify_one();
+    wakeLocked();
     done_.wait(lock, [&] { return opensDone_ >= target; });
 }
 
 void SdlWindow::setTitle(const std::string& cp1252Title) {
     std::lock_guard guard(commandLock_);
     titleRequest_ = cp1252Title;
-    wake_.notify_one();
+    wakeLocked();
 }
 
 void SdlWindow::setProgramIcon() {
     std::lock_guard guard(commandLock_);
     iconRequest_ = true;
+    wakeLocked();
+}
+
+void SdlWindow::wake() {
+    std::lock_guard guard(commandLock_);
+    wakeLocked();
+}
+
+void SdlWindow::wakeLocked() {
     wake_.notify_one();
+    if (wakeEventType_ != 0) {
+        SDL_Event event{};
+        event.type = wakeEventType_;
+        SDL_PushEvent(&event);
+    }
 }
 
 void SdlWindow::stop() {
@@ -333,7 +350,7 @@ void SdlWindow::stop() {
         if (!thread_.joinable())
             return;
         stopRequest_ = true;
-        wake_.notify_one();
+        wakeLocked();
     }
     thread_.join();
     std::lock_guard guard(commandLock_);
@@ -360,16 +377,20 @@ void SdlWindow::run() {
     {
         std::lock_guard guard(commandLock_);
         display = display_;
+        if (video)
+            wakeEventType_ = SDL_RegisterEvents(1);
+        if (wakeEventType_ == static_cast<Uint32>(-1))
+            wakeEventType_ = 0;
     }
     Presenter presenter(display, video, handle_);
-    auto deadline = Clock::now();
+    // Event-driven: a pass runs when the window has events (input, expose)
+    // or the game has asked for something (wake), never on a clock.
     for (;;) {
         std::optional<OpenRequest> open;
         std::optional<std::string> title;
         bool icon = false;
         {
-            std::unique_lock lock(commandLock_);
-            wake_.wait_until(lock, deadline, [this] { return hasRequests(); });
+            std::lock_guard lock(commandLock_);
             if (stopRequest_)
                 break;
             open.swap(openRequest_);
@@ -387,19 +408,25 @@ void SdlWindow::run() {
         if (icon)
             presenter.setIcon();
 
-        const auto now = Clock::now();
-        if (now >= deadline) {
-            const int rows = presenter.pass();
-            {
-                std::lock_guard guard(commandLock_);
-                ++counters_.passes;
-                counters_.rowsUploaded += rows;
+        const int rows = presenter.pass();
+        {
+            std::unique_lock lock(commandLock_);
+            ++counters_.passes;
+            counters_.rowsUploaded += rows;
+            if (hasRequests())
+                continue;
+            if (!presenter.hasWindow() || wakeEventType_ == 0) {
+                // Nothing to show and no window events to wait for.
+                wake_.wait(lock, [this] { return hasRequests(); });
+                continue;
             }
-            // Keep to the 10 ms grid; after a stall start a fresh one.
-            deadline += passInterval;
-            if (deadline <= now)
-                deadline = now + passInterval;
         }
+        // A wake pushed after the pass waits in SDL's queue, so none is lost.
+        SDL_WaitEvent(nullptr);
+    }
+    {
+        std::lock_guard guard(commandLock_);
+        wakeEventType_ = 0;
     }
     presenter.close();
     if (video)

@@ -1,11 +1,14 @@
 #pragma once
 // The game window on Linux: a presenter thread that owns SDL's video
-// subsystem, the window and its event pump. About every 10 ms it turns the
-// window's events into Input calls, refreshes the key table and copies the
-// changed rows of the frame buffer to the window surface. The game thread
-// only queues requests here; it never calls SDL itself.
+// subsystem, the window and its event pump. It sleeps until the window has
+// events or the game wakes it; then it turns the events into Input calls,
+// refreshes the key table and copies the changed rows of the frame buffer to
+// the window surface. The game thread only queues requests and wakes it; the
+// one SDL call it makes is SDL_PushEvent, which SDL allows from any thread.
 
 #include "platform/display.hpp"
+
+#include <SDL2/SDL_stdinc.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -31,6 +34,8 @@ public:
     void open(int width, int height, const std::string& cp1252Title);
     void setTitle(const std::string& cp1252Title); // applied by the next wake-up
     void setProgramIcon();
+    // Any thread, without Display::lock held: the frame buffer has rows to show.
+    void wake();
     std::uintptr_t handle() const { return handle_.load(); } // X11 window id, 0 none
     // Closes the window and ends the presenter thread.
     void stop();
@@ -50,16 +55,18 @@ private:
 
     void run();               // presenter thread
     bool hasRequests() const; // commandLock_ held
+    void wakeLocked();        // commandLock_ held
 
     // Guarded by commandLock_: requests from the game thread to the presenter.
     mutable std::mutex commandLock_;
-    std::condition_variable wake_; // presenter waits for a request or its deadline
+    std::condition_variable wake_; // presenter without a window waits for a request
     std::condition_variable done_; // game thread waits for an open to finish
     std::optional<OpenRequest> openRequest_;
     std::optional<std::string> titleRequest_;
     bool iconRequest_ = false;
     bool stopRequest_ = false;
     long long opensDone_ = 0;
+    Uint32 wakeEventType_ = 0;   // SDL event that ends the presenter's wait; 0 while SDL is down
     Display* display_ = nullptr; // set before the thread starts, read by it
     Counters counters_;
 

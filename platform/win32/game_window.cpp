@@ -10,7 +10,6 @@
 #undef MessageBox
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -19,17 +18,11 @@ namespace schlingo::platform::win32 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr auto passInterval = std::chrono::milliseconds(10);
 constexpr const wchar_t* className = L"SchlingoGame";
 constexpr UINT_PTR modalTimer = 1;
 // Title bar, system menu, minimise and maximise; no sizing border.
 constexpr DWORD windowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-
-#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
-#endif
 
 std::wstring wide(const std::string& cp1252) {
     const std::u16string text = cp1252ToUtf16(cp1252);
@@ -109,6 +102,10 @@ public:
         const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
         clientWidth_ = width;
         clientHeight_ = height;
+        // Black until the frame made for this window is in place.
+        shadow_.assign(static_cast<std::size_t>(width) * height, 0);
+        shadowWidth_ = width;
+        shadowHeight_ = height;
         hwnd_ = CreateWindowExW(0, className, wide(cp1252Title).c_str(), windowStyle, x, y,
                                 outerWidth, outerHeight, nullptr, nullptr, instance, this);
         if (hwnd_ == nullptr)
@@ -208,10 +205,11 @@ private:
                         named = 255u + 256u * static_cast<std::uint32_t>(code);
                 }
             }
+            const bool extended = ((static_cast<UINT>(lParam) >> 24) & 1) != 0;
             {
                 std::lock_guard guard(display_->lock);
                 if (scan < 128)
-                    input.keyEvent(static_cast<int>(scan), down);
+                    input.keyEvent(static_cast<int>(scan), down, extended);
                 if (named)
                     input.postKey(*named, static_cast<int>(lParam & 0xFFFF));
             }
@@ -343,7 +341,7 @@ private:
         first = 0;
         count = 0;
         Screen& screen = display_->screen;
-        if (!screen.isOpen())
+        if (!screen.presentable())
             return;
         const int width = screen.presentWidth();
         const int height = screen.presentHeight();
@@ -503,26 +501,11 @@ void GameWindow::run() {
     }
     Presenter presenter(*this, display, handle_);
 
-    // A high-resolution timer keeps the 10 ms grid where the system offers one;
-    // otherwise the wait's own timeout does, at the system tick.
-    HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                          TIMER_ALL_ACCESS);
-    const HANDLE handles[2] = {static_cast<HANDLE>(wakeEvent_), timer};
-    auto deadline = Clock::now();
+    // Event-driven: a pass runs when the window has messages (input, paint)
+    // or the game has set the wake event, never on a clock.
+    const HANDLE wakeEvent = static_cast<HANDLE>(wakeEvent_);
     for (;;) {
-        const auto now = Clock::now();
-        const auto wait = std::max(Clock::duration::zero(), deadline - now);
-        if (timer != nullptr) {
-            LARGE_INTEGER due;
-            due.QuadPart = -std::max<long long>(
-                1, std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count() / 100);
-            SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
-            MsgWaitForMultipleObjectsEx(2, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        } else {
-            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
-            MsgWaitForMultipleObjectsEx(1, handles, static_cast<DWORD>(ms), QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE);
-        }
+        MsgWaitForMultipleObjectsEx(1, &wakeEvent, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 
         std::optional<OpenRequest> open;
         {
@@ -544,18 +527,9 @@ void GameWindow::run() {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-
-        if (Clock::now() >= deadline) {
-            presenter.pass();
-            // Keep to the 10 ms grid; after a stall start a fresh one.
-            deadline += passInterval;
-            if (deadline <= Clock::now())
-                deadline = Clock::now() + passInterval;
-        }
+        presenter.pass();
     }
     presenter.close();
-    if (timer != nullptr)
-        CloseHandle(timer);
 }
 
 } // namespace schlingo::platform::win32

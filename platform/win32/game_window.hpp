@@ -1,8 +1,9 @@
 #pragma once
 // The game window on Windows: a presenter thread that creates the window and
-// runs its message loop. About every 10 ms it refreshes the key table and
-// copies the changed rows of the frame buffer to the window; window messages
-// become Input calls as they arrive. The game thread only queues requests.
+// runs its message loop. It sleeps until the window has messages or the game
+// sets its wake event; window messages become Input calls as they arrive, and
+// after each batch it refreshes the key table and copies the changed rows of
+// the frame buffer to the window. The game thread only queues requests.
 
 #include "platform/display.hpp"
 
@@ -30,6 +31,8 @@ public:
     void open(int width, int height, const std::string& cp1252Title);
     void setTitle(const std::string& cp1252Title); // applied by the presenter at once
     void setProgramIcon();
+    // Any thread, without Display::lock held: the frame buffer has rows to show.
+    void wake();
     std::uintptr_t handle() const { return handle_.load(); } // HWND, 0 none
     // Closes the window and ends the presenter thread.
     void stop();
@@ -55,7 +58,6 @@ private:
     };
 
     void run(); // presenter thread
-    void wake();
 
     // Guarded by commandLock_: requests from the game thread to the presenter.
     mutable std::mutex commandLock_;

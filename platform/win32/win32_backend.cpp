@@ -71,7 +71,8 @@ public:
     }
 
     void pollFromGameThread() override {}
-    bool presenterRefreshesInput() const override { return true; }
+    bool presenterFeedsInput() const override { return true; }
+    void wakePresenter() override { window_.wake(); }
     double timerSeconds() override { return host::monotonicSeconds(); }
     LocalTime localTime() override { return host::localTimeNow(); }
     MessageAnswer showMessage(const MessageBox& box) override { return win32::showMessage(box); }

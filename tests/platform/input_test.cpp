@@ -20,7 +20,7 @@ public:
     std::vector<int> sleeps;
     int polls = 0;
     std::function<void(int)> onPoll; // gets the poll number, from 1
-    bool presenterThread = false;    // what presenterRefreshesInput answers
+    bool presenterThread = false;    // what presenterFeedsInput answers
 
     void openWindow(int, int, const std::string&) override {}
     void setWindowTitle(const std::string&) override {}
@@ -32,7 +32,7 @@ public:
         if (onPoll)
             onPoll(polls);
     }
-    bool presenterRefreshesInput() const override { return presenterThread; }
+    bool presenterFeedsInput() const override { return presenterThread; }
     double timerSeconds() override { return 0; }
     LocalTime localTime() override { return {}; }
     MessageAnswer showMessage(const MessageBox&) override { return MessageAnswer::Ok; }
@@ -81,12 +81,25 @@ TEST_F(InputTest, KeyTableFollowsEventsOnlyAtRefreshAndOnlyWhileActive) {
     });
     EXPECT_EQ(input.isKeyDown(30), 0);
 
-    // Folded right Ctrl arrives as 29 like the left one.
-    presenter([&] {
-        input.keyEvent(29, true);
-        input.refreshKeyTable();
-    });
-    EXPECT_EQ(input.isKeyDown(29), -1);
+    // A key and its extended twin share one entry, down while either is held:
+    // Ctrl, Alt/AltGr, Enter/keypad Enter, keypad digits/cursor block.
+    for (int code : {29, 56, 28, 72, 83}) {
+        for (bool twinFirst : {false, true}) {
+            auto press = [&](bool extended, bool down) {
+                presenter([&] {
+                    input.keyEvent(code, down, extended);
+                    input.refreshKeyTable();
+                });
+            };
+            press(twinFirst, true);
+            press(!twinFirst, true);
+            press(twinFirst, false);
+            EXPECT_EQ(input.isKeyDown(code), -1) << code << ": the twin is still held";
+            press(!twinFirst, false);
+            press(false, false); // the latch the game has seen goes
+            EXPECT_EQ(input.isKeyDown(code), 0) << code;
+        }
+    }
     EXPECT_EQ(input.isKeyDown(128), 0);
     EXPECT_EQ(input.isKeyDown(-1), 0);
     EXPECT_EQ(input.isKeyDown(1000), 0);
@@ -385,63 +398,177 @@ protected:
     }
 };
 
-TEST_F(PresenterWaitTest, ShortSleepReturnsOnlyAfterTheNextRefresh) {
-    // A cap far beyond the bounds below: only a refresh can end the wait.
-    Input input{backend, lock, 60s};
-    input.readMouse();
-    std::atomic<bool> refreshed{false};
-    std::thread presenter([&] {
-        std::this_thread::sleep_for(50ms);
+// Runs `change` on a presenter thread after a pause long enough that a game
+// thread which did not wait for it would be done first.
+class LateChange {
+public:
+    LateChange(std::mutex& lock, std::function<void()> change)
+        : thread_([&lock, change = std::move(change), this] {
+              std::this_thread::sleep_for(50ms);
+              std::lock_guard guard(lock);
+              done_ = true;
+              change();
+          }) {}
+    ~LateChange() { thread_.join(); }
+    bool done() const { return done_; }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+TEST_F(PresenterWaitTest, APassWaitsUntilSomethingItReadsChanges) {
+    Input input{backend, lock};
+    {
         std::lock_guard guard(lock);
-        refreshed = true;
-        input.refreshKeyTable(); // the window is inactive: still a pass
-    });
-    const auto took = timed([&] { input.sleepFor(1); });
-    const bool refreshedBeforeReturn = refreshed;
-    presenter.join();
-    EXPECT_TRUE(refreshedBeforeReturn) << "returned without a presenter pass";
-    EXPECT_LT(took, prompt);
+        input.screenOpened(940, 320);
+        input.setActive(true);
+        input.pointerMoved(10, 10, true);
+    }
+    // Each row: a change the next pass must see, made while the game waits.
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"key down",
+         [&] {
+             input.keyEvent(30, true);
+             input.refreshKeyTable();
+         }},
+        {"key up",
+         [&] {
+             input.keyEvent(30, false);
+             input.refreshKeyTable();
+         }},
+        {"typed key", [&] { input.postKey('a'); }},
+        {"pointer moved", [&] { input.pointerMoved(20, 10, true); }},
+        {"button", [&] { input.buttonChanged(1, true); }},
+        {"pointer left", [&] { input.pointerMoved(-1, -1, false); }},
+        {"deactivated", [&] { input.setActive(false); }},
+        {"close", [&] { input.postCloseRequest(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        // A pass that looks at everything, then one that finds nothing new.
+        for (int pass = 0; pass < 2; ++pass) {
+            input.readMouse();
+            input.isKeyDown(30);
+            input.readKey();
+        }
+        bool changedFirst = false;
+        const auto took = timed([&] {
+            LateChange late(lock, change);
+            input.waitForInput(0);
+            changedFirst = late.done();
+        });
+        EXPECT_TRUE(changedFirst) << name << ": returned before the change";
+        EXPECT_LT(took, prompt) << name;
+    }
+    EXPECT_TRUE(backend.sleeps.empty()) << "a waiting pass never polls";
 }
 
-TEST_F(PresenterWaitTest, RefreshDuringThePassMeansAPlainSleep) {
-    Input input{backend, lock, 60s};
+TEST_F(PresenterWaitTest, WhatChangedDuringThePassOrIsStillUnreadEndsTheWaitAtOnce) {
+    Input input{backend, lock};
+    {
+        std::lock_guard guard(lock);
+        input.screenOpened(940, 320);
+        input.setActive(true);
+    }
     input.readMouse();
     {
         std::lock_guard guard(lock);
+        input.pointerMoved(5, 5, true);
+    }
+    EXPECT_LT(timed([&] { input.waitForInput(0); }), prompt);
+
+    // Two keys typed at once: reading one leaves the other for the next pass.
+    {
+        std::lock_guard guard(lock);
+        input.postKey('x');
+        input.postKey(27);
+    }
+    input.readMouse();
+    EXPECT_EQ(input.readKey(), "x");
+    EXPECT_LT(timed([&] { input.waitForInput(0); }), prompt);
+
+    // A tap the pass has seen is let go when the next pass starts.
+    {
+        std::lock_guard guard(lock);
+        input.keyEvent(1, true);
+        input.keyEvent(1, false);
         input.refreshKeyTable();
     }
-    const auto took = timed([&] { input.sleepFor(1); });
-    EXPECT_LT(took, prompt);
-    EXPECT_EQ(backend.sleeps, (std::vector<int>{1}));
+    input.readMouse();
+    EXPECT_EQ(input.isKeyDown(1), -1);
+    EXPECT_EQ(input.readKey(), "\x1b");
+    EXPECT_LT(timed([&] { input.waitForInput(0); }), prompt);
+    input.readMouse();
+    EXPECT_EQ(input.isKeyDown(1), 0);
+    EXPECT_EQ(input.readKey(), "");
+    // Now nothing is left: the pass waits, for a pointer that moves.
+    bool changedFirst = false;
+    {
+        LateChange late(lock, [&] { input.pointerMoved(9, 9, true); });
+        input.waitForInput(0);
+        changedFirst = late.done();
+    }
+    EXPECT_TRUE(changedFirst);
 }
 
-TEST_F(PresenterWaitTest, StalledPresenterCostsNoMoreThanTheCap) {
-    Input input{backend, lock, 100ms};
-    input.readMouse();
-    const auto took = timed([&] { input.sleepFor(1); });
-    EXPECT_GE(took, 100ms);
-    EXPECT_LT(took, prompt);
-    EXPECT_TRUE(backend.sleeps.empty()) << "the wait already lasted longer than 1 ms";
-
-    // The default cap is a few presenter passes, not more.
-    Input byDefault{backend, lock};
-    byDefault.readMouse();
-    const auto tookDefault = timed([&] { byDefault.sleepFor(1); });
-    EXPECT_GE(tookDefault, Input::defaultRefreshWaitCap);
-    EXPECT_LT(tookDefault, prompt);
+TEST_F(PresenterWaitTest, HeldLeftButtonGetsOnePassPerRectangleBeforeTheWait) {
+    Input input{backend, lock};
+    {
+        std::lock_guard guard(lock);
+        input.screenOpened(940, 320);
+        input.setActive(true);
+        input.pointerMoved(10, 10, true);
+        input.buttonChanged(0, true);
+    }
+    int passes = 0;
+    bool changedFirst = false;
+    {
+        LateChange late(lock, [&] { input.buttonChanged(0, false); });
+        for (;;) {
+            input.readMouse();
+            ++passes;
+            if (late.done())
+                break;
+            input.waitForInput(32);
+        }
+        changedFirst = true;
+    }
+    EXPECT_TRUE(changedFirst);
+    EXPECT_EQ(passes, 32 + 1) << "32 passes from the same input, then one after the release";
 }
 
 TEST_F(PresenterWaitTest, InputFedOnTheGameThreadNeverWaits) {
     backend.presenterThread = false;
-    Input input{backend, lock, 60s};
+    Input input{backend, lock};
     input.readMouse();
-    const auto took = timed([&] { input.sleepFor(1); });
-    EXPECT_LT(took, prompt);
-    EXPECT_EQ(backend.sleeps, (std::vector<int>{1}));
+    EXPECT_LT(timed([&] { input.waitForInput(0); }), prompt);
+    EXPECT_LT(timed([&] { input.waitForInput(32); }), prompt);
+    EXPECT_EQ(backend.sleeps, (std::vector<int>{1})) << "1 ms between passes, none while cycling";
 }
 
-TEST_F(PresenterWaitTest, GamePassesKeepPaceWithThePresenterAndSeeEveryTap) {
-    Input input{backend, lock, 60s};
+TEST_F(PresenterWaitTest, WaitingForAKeyBlocksWithoutPolling) {
+    Input input{backend, lock};
+    bool typedFirst = false;
+    {
+        LateChange late(lock, [&] { input.postKey(' '); });
+        input.sleepFor(-1);
+        typedFirst = late.done();
+    }
+    EXPECT_TRUE(typedFirst);
+    EXPECT_EQ(backend.polls, 0);
+    EXPECT_TRUE(backend.sleeps.empty());
+    EXPECT_EQ(input.readKey(), " ") << "the key stays for readKey";
+
+    // A long sleep ends at a key too, and runs its full length without one.
+    {
+        LateChange late(lock, [&] { input.postKey('q'); });
+        EXPECT_LT(timed([&] { input.sleepFor(60000); }), prompt);
+    }
+    EXPECT_GE(timed([&] { input.sleepFor(150); }), 40ms);
+}
+
+TEST_F(PresenterWaitTest, GamePassesSeeEveryTapAndWaitBetweenThem) {
+    Input input{backend, lock};
     {
         std::lock_guard guard(lock);
         input.screenOpened(940, 320);
@@ -449,21 +576,20 @@ TEST_F(PresenterWaitTest, GamePassesKeepPaceWithThePresenterAndSeeEveryTap) {
     }
     const std::vector<int> taps = {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33, 34};
     std::atomic<bool> stop{false};
-    int refreshes = 0; // presenter thread only until joined
     std::thread presenter([&] {
-        // Like a real presenter: a pass each 10 ms, a tap (press and release
-        // between two passes) before each of the first ones.
-        for (std::size_t pass = 0; !stop; ++pass) {
-            {
-                std::lock_guard guard(lock);
-                if (pass < taps.size()) {
-                    input.keyEvent(taps[pass], true);
-                    input.keyEvent(taps[pass], false);
-                }
-                input.refreshKeyTable();
-                ++refreshes;
-            }
-            std::this_thread::sleep_for(10ms);
+        // Like a window: a tap (press and release in one batch of events)
+        // now and then, and a wake for every batch.
+        for (std::size_t tap = 0; tap < taps.size(); ++tap) {
+            std::this_thread::sleep_for(5ms);
+            std::lock_guard guard(lock);
+            input.keyEvent(taps[tap], true);
+            input.keyEvent(taps[tap], false);
+            input.refreshKeyTable();
+        }
+        while (!stop) {
+            std::this_thread::sleep_for(5ms);
+            std::lock_guard guard(lock);
+            input.postKey(0); // keeps a pass that waits at the end from hanging
         }
     });
 
@@ -477,14 +603,15 @@ TEST_F(PresenterWaitTest, GamePassesKeepPaceWithThePresenterAndSeeEveryTap) {
             if (input.isKeyDown(code) != 0)
                 seen.insert(code);
         }
-        input.sleepFor(1);
+        input.readKey();
+        input.waitForInput(0);
     }
     stop = true;
     presenter.join();
 
     EXPECT_EQ(seen, std::set<int>(taps.begin(), taps.end()));
-    // Every pass but the first waited for a refresh of its own.
-    EXPECT_LE(passes, refreshes + 1);
+    // A pass for the tap and one for its release, not a pass a millisecond.
+    EXPECT_LE(passes, 3 * static_cast<int>(taps.size()) + 5);
 }
 
 TEST(BiosExtendedCode, FollowsShiftAndCtrlAndLeavesF10Out) {
