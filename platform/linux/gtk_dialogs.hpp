@@ -16,6 +16,9 @@ bool initialise();
 MessageAnswer showMessage(const MessageBox& box);
 // Game thread; blocks until the start window is destroyed (gtk_start_window.cpp).
 void runStartWindow(StartWindow& window, Backend& backend);
+// Game thread, before the window is shown: a dialog-type window whose frame
+// offers moving and closing only (title bar, system menu, close box).
+void offerCloseOnly(GtkWindow* window);
 // Game thread. The start window while runStartWindow shows it, else nullptr:
 // the transient parent of a MessageBox whose owner is Owner::StartWindow.
 GtkWindow* currentStartWindow();

@@ -88,14 +88,6 @@ void onDestroy(GtkWidget*, gpointer) {
     gtk_main_quit();
 }
 
-void onRealize(GtkWidget* widget, gpointer) {
-    // Caption, system menu and close box only: no minimise, maximise or sizing.
-    GdkWindow* gdkWindow = gtk_widget_get_window(widget);
-    gdk_window_set_decorations(gdkWindow, static_cast<GdkWMDecoration>(
-                                              GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
-    gdk_window_set_functions(gdkWindow, static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
-}
-
 void applyCompactStyle(GtkWidget* widget, GtkCssProvider* css) {
     gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(css),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -140,7 +132,7 @@ void runStartWindow(StartWindow& window, Backend&) {
     currentWindow = GTK_WINDOW(top);
     gtk_window_set_title(GTK_WINDOW(top), toUtf8(window.title()).c_str());
     gtk_window_set_resizable(GTK_WINDOW(top), FALSE);
-    g_signal_connect(top, "realize", G_CALLBACK(onRealize), nullptr);
+    offerCloseOnly(GTK_WINDOW(top));
 
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, window.outerWidth() - 2 * frameWidth,

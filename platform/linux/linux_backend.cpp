@@ -71,7 +71,21 @@ private:
 std::unique_ptr<Backend> makeDesktopBackend() {
     // GTK (game thread) and SDL (presenter thread) both talk to X.
     XInitThreads();
-    gtk::initialise();
+    if (!gtk::initialise()) {
+        // Without a display every window of the game would fail; say so once
+        // instead of letting the toolkit abort, and touch no file.
+        const char* name = std::getenv("DISPLAY");
+        if (name == nullptr || *name == '\0')
+            std::fputs("Schlingo braucht eine grafische Oberfl\u00e4che, aber DISPLAY ist nicht "
+                       "gesetzt.\n",
+                       stderr);
+        else
+            std::fprintf(stderr,
+                         "Schlingo braucht eine grafische Oberfl\u00e4che, kann aber die Anzeige "
+                         "\u201e%s\u201c nicht \u00f6ffnen.\n",
+                         name);
+        std::exit(1);
+    }
     return std::make_unique<LinuxBackend>();
 }
 

@@ -3,6 +3,10 @@
 #include "platform/input.hpp"
 #include "platform/text_codec.hpp"
 
+#include <SDL2/SDL_syswm.h>
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
 #include <array>
 #include <string>
 
@@ -159,6 +163,25 @@ std::optional<NamedKey> namedKey(SDL_Keycode sym, bool numLock) {
     }
 }
 
+// The layout of the focused window's X display: is the right Alt key (evdev
+// key code 108, as every current X server numbers it) AltGr? Without X the
+// characters the layout gave are posted.
+bool rightAltTypesLevel3() {
+    SDL_Window* window = SDL_GetKeyboardFocus();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11)
+        return true;
+    ::Display* x = info.info.x11.display;
+    XkbStateRec state{};
+    if (XkbGetState(x, XkbUseCoreKbd, &state) != Success)
+        return true;
+    constexpr KeyCode rightAlt = 108;
+    const KeySym sym = XkbKeycodeToKeysym(x, rightAlt, state.group, 0);
+    return sym == XK_ISO_Level3_Shift || sym == XK_Mode_switch;
+}
+
 } // namespace
 
 int toSet1(SDL_Scancode scancode) {
@@ -209,6 +232,8 @@ std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key) {
         return ctrl ? 127 : 8;
     case SDLK_TAB:
         return ctrl ? std::nullopt : std::optional<std::uint32_t>(9);
+    case SDLK_SPACE: // without Ctrl a text event brings it
+        return ctrl ? std::optional<std::uint32_t>(32) : std::nullopt;
     default:
         break;
     }
@@ -221,6 +246,19 @@ std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key) {
         return 255u + 256u * static_cast<std::uint32_t>(code);
     }
     return std::nullopt;
+}
+
+bool textPosts(Uint16 mod, bool rightAltIsAltGr) {
+    if ((mod & KMOD_LALT) != 0)
+        return false;
+    if ((mod & KMOD_RALT) != 0)
+        return rightAltIsAltGr;
+    return (mod & KMOD_CTRL) == 0;
+}
+
+bool textPosts(Uint16 mod) {
+    const bool askLayout = (mod & KMOD_ALT) == KMOD_RALT;
+    return textPosts(mod, askLayout && rightAltTypesLevel3());
 }
 
 std::vector<std::uint32_t> textCodes(const char* utf8) {

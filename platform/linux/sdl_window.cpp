@@ -177,7 +177,7 @@ private:
             break;
         }
         case SDL_TEXTINPUT:
-            if (event.text.windowID != windowId_ || (keyMod_ & KMOD_ALT) != 0)
+            if (event.text.windowID != windowId_ || !textPosts(keyMod_))
                 break;
             for (std::uint32_t code : textCodes(event.text.text))
                 input.postKey(code);

@@ -59,6 +59,8 @@ TEST(SdlKeys, KeyDownPostsControlCharactersAndNamedKeys) {
     // Printable keys come as text events, not from here.
     EXPECT_FALSE(keyDownCode(keysym(SDLK_a)));
     EXPECT_FALSE(keyDownCode(keysym(SDLK_1, KMOD_LCTRL)));
+    EXPECT_FALSE(keyDownCode(keysym(SDLK_SPACE)));
+    EXPECT_EQ(keyDownCode(keysym(SDLK_SPACE, KMOD_LCTRL)), 32u);
     // System keys: F10 and anything with Alt post nothing.
     EXPECT_FALSE(keyDownCode(keysym(SDLK_F10)));
     EXPECT_FALSE(keyDownCode(keysym(SDLK_UP, KMOD_LALT)));
@@ -68,6 +70,38 @@ TEST(SdlKeys, KeyDownPostsControlCharactersAndNamedKeys) {
     EXPECT_EQ(keyDownCode(keysym(SDLK_KP_8)), 255u + 256u * 72);
     EXPECT_EQ(keyDownCode(keysym(SDLK_KP_PERIOD)), 255u + 256u * 83);
     EXPECT_FALSE(keyDownCode(keysym(SDLK_KP_8, KMOD_NUM)));
+}
+
+TEST(SdlKeys, TextPostsUnlessAltOrCtrlAloneTypedIt) {
+    struct Row {
+        Uint16 mod;
+        bool rightAltIsAltGr;
+        bool posts;
+    };
+    const Row rows[] = {
+        {KMOD_NONE, false, true},
+        {KMOD_LSHIFT | KMOD_CAPS | KMOD_NUM, false, true},
+        // Ctrl alone: Ctrl+1 types "1" under X, nothing under Windows.
+        {KMOD_LCTRL, true, false},
+        {KMOD_RCTRL | KMOD_LSHIFT, true, false},
+        // Left Alt is Alt on every layout.
+        {KMOD_LALT, true, false},
+        {KMOD_LALT | KMOD_LCTRL, true, false},
+        {KMOD_LALT | KMOD_RALT, true, false},
+        // Right Alt: AltGr or plain Alt, as the layout says.
+        {KMOD_RALT, true, true},
+        {KMOD_RALT | KMOD_LSHIFT, true, true},
+        {KMOD_RALT | KMOD_LCTRL, true, true},
+        {KMOD_RALT, false, false},
+        {KMOD_RALT | KMOD_LCTRL, false, false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(textPosts(row.mod, row.rightAltIsAltGr), row.posts)
+            << "mod " << row.mod << ", AltGr " << row.rightAltIsAltGr;
+    // Without Alt held the layout is not asked.
+    EXPECT_TRUE(textPosts(KMOD_LSHIFT));
+    EXPECT_FALSE(textPosts(KMOD_LCTRL));
+    EXPECT_FALSE(textPosts(KMOD_LALT));
 }
 
 TEST(SdlKeys, TypedTextBecomesCodePage437) {
