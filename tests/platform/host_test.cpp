@@ -9,6 +9,13 @@
 #include <filesystem>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace schlingo::platform {
 namespace {
 
@@ -75,15 +82,25 @@ TEST(Host, WriteWholeFileReplacesTheContentAndKeepsTheFile) {
     TempDir dir;
     EXPECT_TRUE(host::writeWholeFile("Highscore.dat", "new"));
     EXPECT_EQ(readBytes("Highscore.dat"), "new");
-#ifndef _WIN32
+    // Mode, owner and attributes stay with the file.
+#ifdef _WIN32
+    ASSERT_TRUE(::SetFileAttributesW(L"Highscore.dat", FILE_ATTRIBUTE_HIDDEN));
+#else
     fs::permissions("Highscore.dat", fs::perms::owner_read | fs::perms::owner_write);
+    const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid(); // root gives it away
+    ASSERT_EQ(::chown("Highscore.dat", owner, static_cast<gid_t>(-1)), 0);
 #endif
     EXPECT_TRUE(host::writeWholeFile("Highscore.dat", "longer"));
     EXPECT_TRUE(host::writeWholeFile("Highscore.dat", "ab"));
     EXPECT_EQ(readBytes("Highscore.dat"), "ab");
-#ifndef _WIN32
+#ifdef _WIN32
+    EXPECT_NE(::GetFileAttributesW(L"Highscore.dat") & FILE_ATTRIBUTE_HIDDEN, 0u);
+#else
     EXPECT_EQ(fs::status("Highscore.dat").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+    struct stat info {};
+    ASSERT_EQ(::stat("Highscore.dat", &info), 0);
+    EXPECT_EQ(info.st_uid, owner);
 #endif
     EXPECT_EQ(namesIn("."), 1u);
 
