@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace schlingo::platform::host {
 
@@ -29,12 +30,18 @@ bool flushToDisk(std::FILE* f);
 // part of its bytes onto a full disk. False when it could not be done.
 bool truncateFile(std::FILE* f, long long size);
 
-// Replaces `target` by `source` in one step (rename / MoveFileEx with replace
-// and write-through). Both are Windows-1252 names. False leaves both as they were.
-bool replaceFile(const std::string& source, const std::string& target);
-
-// Removes a file; false when it was not there or could not be removed.
-bool removeFile(const std::string& name);
+// Makes `bytes` the whole content of the file `name` (Windows-1252), which is
+// created if missing. The bytes go to a new file beside it, made exclusively
+// under a name nobody else uses, flushed to disk and renamed over it in one
+// step, so a killed program leaves the old or the new content. Where no file
+// can be made beside it (a read-only folder) but the file itself may be
+// written, it is rewritten in place with one write and cut to the new length.
+// A symbolic link stays a link (its target gets the bytes); the file keeps
+// its permissions. A read-only file, a directory or another non-regular file
+// in its place is left alone. False when the bytes were not written; the
+// temporary file is gone again then, and the old content stays wherever the
+// host can keep it.
+bool writeWholeFile(const std::string& name, std::string_view bytes);
 
 // The directory that holds the program's executable, without a trailing
 // separator (a drive root keeps its own), as a Windows-1252 name that openFile

@@ -16,11 +16,6 @@ namespace {
 constexpr int endOfFile = -1;
 constexpr int ctrlZ = 26;
 constexpr std::size_t readChunk = 64 * 1024;
-// Beside the target, so that the final rename stays on one file system.
-constexpr std::string_view replacementSuffix = ".tmp";
-// A write cut short (its writer killed, the disk full) ends where the kernel
-// stopped copying: at a page boundary. 4096 divides every page size we run on.
-constexpr long tearBoundary = 4096;
 
 bool isBlank(int c) {
     return c == ' ' || c == '\t';
@@ -156,15 +151,16 @@ bool TextFile::openForWriting(const std::string& name, Mode mode) {
     mode_ = mode;
     name_ = name;
     if (mode == Mode::Replacement) {
-        tempName_ = name + std::string(replacementSuffix);
-        file_ = host::openFile(tempName_, "wb");
-    } else {
-        // Append mode reads too, to look at the last line; a file that may be
-        // written but not read is appended to without that look.
-        file_ = mode == Mode::Append ? host::openFile(name, "a+b") : nullptr;
-        if (file_ == nullptr) {
-            file_ = host::openFile(name, mode == Mode::Append ? "ab" : "wb");
-        }
+        // Nothing touches the disk before closeFile().
+        fromMemory_ = true;
+        return true;
+    }
+    // Append mode reads too, to look at the last byte; a file that may be
+    // written but not read is appended to without that look.
+    file_ = mode == Mode::Append ? host::openFile(name, "a+b") : nullptr;
+    const bool canLook = file_ != nullptr;
+    if (file_ == nullptr) {
+        file_ = host::openFile(name, mode == Mode::Append ? "ab" : "wb");
     }
     if (file_ == nullptr) {
         writeFailed_ = true;
@@ -173,32 +169,21 @@ bool TextFile::openForWriting(const std::string& name, Mode mode) {
     if (mode == Mode::Append) {
         // Unbuffered: each line reaches the file in one write.
         std::setvbuf(file_, nullptr, _IONBF, 0);
-        cutTornLastLine();
+        startOnNewLine_ = canLook && lastLineUnfinished();
     }
     return true;
 }
 
-void TextFile::cutTornLastLine() {
-    const long long size = host::fileSize(file_);
-    if (size <= 0 || size % tearBoundary != 0) {
-        return;
+bool TextFile::lastLineUnfinished() {
+    if (host::fileSize(file_) <= 0) {
+        return false;
     }
-    const long look = static_cast<long>(std::min<long long>(size, tearBoundary));
-    std::string tail(static_cast<std::size_t>(look), '\0');
-    const bool read = std::fseek(file_, -look, SEEK_END) == 0 &&
-                      std::fread(tail.data(), 1, tail.size(), file_) == tail.size();
+    char last = '\n';
+    const bool read = std::fseek(file_, -1, SEEK_END) == 0 && std::fread(&last, 1, 1, file_) == 1;
     std::clearerr(file_);
     std::fseek(file_, 0, SEEK_END); // reading and writing take turns only after a seek
-    if (!read || tail.back() == '\n') {
-        return;
-    }
-    // One line goes out in one write, so a torn one is shorter than a page and
-    // follows a finished line. A longer unfinished line was not torn by us
-    // (an edited file) and is continued as it is.
-    const auto lastEnd = tail.find_last_of('\n');
-    if (lastEnd != std::string::npos) {
-        host::truncateFile(file_, size - static_cast<long long>(tail.size() - lastEnd - 1));
-    }
+    // A lone CR ends a line for every reader of these files, as LF does.
+    return read && last != '\n' && last != '\r';
 }
 
 bool TextFile::openOutput(const std::string& name) {
@@ -221,26 +206,16 @@ bool TextFile::closeFile() {
             }
             ok = host::flushToDisk(file_) && ok;
             break;
-        case Mode::Replacement:
-            ok = host::flushToDisk(file_) && ok;
-            break;
         default:
             break;
         }
         ok = std::fclose(file_) == 0 && ok;
         file_ = nullptr;
-        if (mode_ == Mode::Replacement) {
-            if (ok) {
-                ok = host::replaceFile(tempName_, name_);
-            }
-            if (!ok) {
-                host::removeFile(tempName_);
-            }
-        }
+    } else if (mode_ == Mode::Replacement) {
+        ok = host::writeWholeFile(name_, pending_) && ok;
     }
     mode_ = Mode::None;
     name_.clear();
-    tempName_.clear();
     buffer_.clear();
     bufferPos_ = 0;
     size_ = position_ = 0;
@@ -248,6 +223,7 @@ bool TextFile::closeFile() {
     pushedBack_ = -1;
     column_ = 0;
     pending_.clear();
+    startOnNewLine_ = false;
     writeFailed_ = false;
     fromMemory_ = false;
     return ok;
@@ -436,6 +412,12 @@ bool TextFile::writeOut(std::string_view bytes) {
     if (file_ == nullptr || bytes.empty()) {
         return file_ != nullptr;
     }
+    std::string withLineStart;
+    if (startOnNewLine_) {
+        // In the same write as the line, so a failed write leaves neither.
+        withLineStart = "\r\n" + std::string(bytes);
+        bytes = withLineStart;
+    }
     // A line appended to a full disk may get only partly out; the part is cut
     // off again so the log never holds a torn line.
     const long long sizeBefore = mode_ == Mode::Append ? host::fileSize(file_) : -1;
@@ -447,6 +429,7 @@ bool TextFile::writeOut(std::string_view bytes) {
         }
         return false;
     }
+    startOnNewLine_ = false;
     return true;
 }
 
@@ -459,6 +442,10 @@ void TextFile::emit(std::string_view bytes) {
         column_ += static_cast<std::int64_t>(bytes.size());
     } else {
         column_ = static_cast<std::int64_t>(bytes.size() - lastBreak - 1);
+    }
+    if (mode_ == Mode::Replacement) {
+        pending_.append(bytes);
+        return;
     }
     if (file_ == nullptr) {
         return;

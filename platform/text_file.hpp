@@ -34,13 +34,15 @@ public:
     bool openInput(const std::string& name);
     bool openOutput(const std::string& name);
     // Each line goes out in one write when its line end is written (the rest
-    // at closeFile). What a killed append can still leave, the start of a line
-    // cut at a page boundary, is cut off at the next opening; nothing else of
-    // the file is ever truncated or rewritten.
+    // at closeFile). Nothing the file holds is ever cut or rewritten, and
+    // opening alone writes nothing. A file whose last line has no line end (a
+    // line torn by a killed write, or one typed by hand) keeps it as it is; the
+    // first line written then starts on a line of its own, after a CR LF.
     bool openAppend(const std::string& name);
-    // Output that replaces `name` only when closeFile() succeeds: written to a
-    // temporary file beside it, flushed to disk and renamed over it in one step.
-    // Until then (and if anything fails) the old file stays as it was.
+    // Output that replaces `name` when closeFile() succeeds (host::writeWholeFile:
+    // a temporary file renamed over it, or one write in place where no file can
+    // be made beside it). The bytes are held until then; the old file stays as
+    // it was until closeFile() and whenever it fails.
     bool openReplacement(const std::string& name);
     // Input from bytes in memory with the same text-mode reading as a file.
     void openInputBytes(std::string bytes);
@@ -69,11 +71,11 @@ private:
     void takePlainRun(std::string& item, bool quoted, std::size_t maximum);
     void emit(std::string_view bytes);
     bool writeOut(std::string_view bytes);
-    void cutTornLastLine();
+    bool lastLineUnfinished(); // append mode: the file ends without a line end
 
     std::FILE* file_ = nullptr;
     Mode mode_ = Mode::None;
-    std::string name_, tempName_;
+    std::string name_;
     std::vector<char> buffer_;
     std::size_t bufferPos_ = 0;
     long long size_ = 0, position_ = 0; // raw bytes: noted at opening, consumed
@@ -81,7 +83,8 @@ private:
     int rawPending_ = -1;               // byte looked at after a CR, not consumed
     int pushedBack_ = -1;
     std::int64_t column_ = 0;
-    std::string pending_; // append mode: the line being built
+    std::string pending_;         // append: the line being built; replacement: everything
+    bool startOnNewLine_ = false; // append: a CR LF goes before the first line
     bool writeFailed_ = false;
     bool fromMemory_ = false;
 };

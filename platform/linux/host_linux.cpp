@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <time.h>
@@ -80,22 +82,188 @@ bool truncateFile(std::FILE* f, long long size) {
     return ::ftruncate(::fileno(f), static_cast<off_t>(size)) == 0;
 }
 
-bool replaceFile(const std::string& source, const std::string& target) {
-    const std::string to = cp1252ToUtf8(target);
-    // A read-only target stays, as MoveFileEx leaves one on Windows.
-    if (::faccessat(AT_FDCWD, to.c_str(), F_OK, AT_EACCESS) == 0 &&
-        ::faccessat(AT_FDCWD, to.c_str(), W_OK, AT_EACCESS) != 0) {
-        return false;
+namespace {
+
+// Follows symbolic links to the file they end at, so that the new content
+// goes beside and onto that file and the link stays a link. Empty for a loop.
+std::string resolveLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+            return {};
+        }
+        target.resize(static_cast<std::size_t>(length));
+        path = target[0] == '/' ? target : directoryOf(path) + "/" + target;
     }
-    if (std::rename(cp1252ToUtf8(source).c_str(), to.c_str()) != 0) {
-        return false;
+    return {};
+}
+
+bool writeAll(int fd, std::string_view bytes, off_t at) {
+    while (!bytes.empty()) {
+        const ssize_t done = ::pwrite(fd, bytes.data(), bytes.size(), at);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+        at += done;
     }
-    syncDirectoryOf(to);
     return true;
 }
 
-bool removeFile(const std::string& name) {
-    return ::unlink(cp1252ToUtf8(name).c_str()) == 0;
+// An unpredictable hidden name beside `path`: ".Highscore.dat.k3X9aQ".
+std::string temporaryNameFor(const std::string& path) {
+    static std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())
+                                                               << 32};
+    static constexpr char letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const auto slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    name += '.';
+    name += slash == std::string::npos ? path : path.substr(slash + 1);
+    name += '.';
+    for (int i = 0; i < 8; ++i) {
+        name += letters[random() % (sizeof letters - 1)];
+    }
+    return name;
+}
+
+enum class Temporary { CannotMake, Failed, Written, CannotLink };
+
+// The new content in a file of its own beside `path`. An unnamed file gets a
+// fresh name only once it is complete and on disk, so a killed writer leaves
+// at most that name, and only between the link and the rename. CannotMake and
+// Failed leave nothing behind; Written names the file in `temporary`.
+Temporary writeTemporary(const std::string& path, std::string_view bytes, const struct stat* old,
+                         bool unnamed, std::string& temporary) {
+    temporary.clear();
+    int fd = -1;
+    if (unnamed) {
+        fd = ::open(directoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    }
+    if (fd < 0) {
+        // File systems without unnamed files: a named one, made exclusively.
+        unnamed = false;
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            temporary = temporaryNameFor(path);
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST) {
+                break;
+            }
+        }
+        if (fd < 0) {
+            temporary.clear();
+            return Temporary::CannotMake;
+        }
+    }
+    bool ok = writeAll(fd, bytes, 0);
+    if (ok && old != nullptr) {
+        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+            // Only root may give a file away; the owner's own file stays theirs.
+        }
+    }
+    ok = ok && ::fsync(fd) == 0;
+    bool linked = true;
+    if (ok && unnamed) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temporary = temporaryNameFor(path);
+            linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(),
+                              AT_SYMLINK_FOLLOW) == 0;
+            if (linked || errno != EEXIST) {
+                break;
+            }
+        }
+        if (!linked) {
+            temporary.clear();
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || !linked) {
+        if (!temporary.empty()) {
+            ::unlink(temporary.c_str());
+        }
+        temporary.clear();
+        return ok ? Temporary::CannotLink : Temporary::Failed;
+    }
+    return Temporary::Written;
+}
+
+// One write over the old content, then the cut to the new length; a write
+// that fails puts the old content back as far as it can.
+bool rewriteInPlace(const std::string& path, std::string_view bytes) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    const bool canRead = fd >= 0;
+    if (!canRead) {
+        fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    }
+    struct stat info {};
+    if (fd < 0) {
+        return false;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    std::string old;
+    if (canRead) {
+        old.resize(static_cast<std::size_t>(info.st_size));
+        if (::pread(fd, old.data(), old.size(), 0) != static_cast<ssize_t>(old.size())) {
+            old.clear();
+        }
+    }
+    bool ok = writeAll(fd, bytes, 0) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              ::fsync(fd) == 0;
+    if (!ok && !old.empty() && writeAll(fd, old, 0) &&
+        ::ftruncate(fd, static_cast<off_t>(old.size())) == 0) {
+        ::fsync(fd);
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
+} // namespace
+
+bool writeWholeFile(const std::string& name, std::string_view bytes) {
+    const std::string path = resolveLinks(cp1252ToUtf8(name));
+    if (path.empty()) {
+        return false;
+    }
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists) {
+        // A read-only file stays, as on Windows, and so does one without any
+        // write permission even for root; pipes and devices are no table.
+        if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+            return false;
+        }
+    }
+    std::string temporary;
+    Temporary made = writeTemporary(path, bytes, exists ? &old : nullptr, true, temporary);
+    if (made == Temporary::CannotLink) { // no /proc to name an unnamed file by
+        made = writeTemporary(path, bytes, exists ? &old : nullptr, false, temporary);
+    }
+    if (made == Temporary::CannotMake) {
+        return exists && rewriteInPlace(path, bytes);
+    }
+    if (made != Temporary::Written) {
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncDirectoryOf(path);
+    return true;
 }
 
 std::string programDirectory() {

@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <io.h>
 #include <optional>
+#include <random>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -78,13 +82,147 @@ bool truncateFile(std::FILE* f, long long size) {
     return ::_chsize_s(::_fileno(f), size) == 0;
 }
 
-bool replaceFile(const std::string& source, const std::string& target) {
-    return ::MoveFileExW(wide(source).c_str(), wide(target).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+namespace {
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD done = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &done, nullptr) || done == 0) {
+            return false;
+        }
+        bytes.remove_prefix(done);
+    }
+    return true;
 }
 
-bool removeFile(const std::string& name) {
-    return ::DeleteFileW(wide(name).c_str()) != 0;
+// An unpredictable hidden name beside `path`: ".Highscore.dat.k3X9aQ".
+std::wstring temporaryNameFor(const std::wstring& path) {
+    static std::mt19937_64 random{std::random_device{}() ^
+                                  static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32 ^
+                                  ::GetTickCount64()};
+    static constexpr wchar_t letters[] =
+        L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const auto slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    name += L'.';
+    name += slash == std::wstring::npos ? path : path.substr(slash + 1);
+    name += L'.';
+    for (int i = 0; i < 8; ++i) {
+        name += letters[random() % (sizeof letters / sizeof letters[0] - 1)];
+    }
+    return name;
+}
+
+// The file a symbolic link (or junction) ends at; the link itself stays.
+std::optional<std::wstring> finalPath(const std::wstring& path) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::vector<wchar_t> buffer(MAX_PATH);
+    DWORD length =
+        ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length =
+            ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    ::CloseHandle(file);
+    if (length == 0 || length >= buffer.size()) {
+        return std::nullopt;
+    }
+    return std::wstring(buffer.data(), length);
+}
+
+// One write over the old content, then the cut to the new length; a write
+// that fails puts the old content back as far as it can.
+bool rewriteInPlace(const std::wstring& path, std::string_view bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool canRead = file != INVALID_HANDLE_VALUE;
+    if (!canRead) {
+        file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::string old;
+    LARGE_INTEGER size{};
+    if (canRead && ::GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 30)) {
+        old.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        if (!::ReadFile(file, old.data(), static_cast<DWORD>(old.size()), &got, nullptr) ||
+            got != old.size()) {
+            old.clear();
+        }
+    }
+    auto putAll = [file](std::string_view content) {
+        LARGE_INTEGER start{};
+        return ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && writeAll(file, content) &&
+               ::SetEndOfFile(file);
+    };
+    bool ok = putAll(bytes) && ::FlushFileBuffers(file);
+    if (!ok && !old.empty() && putAll(old)) {
+        ::FlushFileBuffers(file);
+    }
+    ok = ::CloseHandle(file) && ok;
+    return ok;
+}
+
+} // namespace
+
+bool writeWholeFile(const std::string& name, std::string_view bytes) {
+    std::wstring path = wide(name);
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        const auto target = finalPath(path);
+        if (!target) {
+            return false;
+        }
+        path = *target;
+        attributes = ::GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            return false;
+        }
+    }
+    if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY |
+                                 FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return false;
+    }
+    // The new file carries the old one's attributes (hidden, archive ...).
+    DWORD kept = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                        : 0;
+    if (kept == 0) {
+        kept = FILE_ATTRIBUTE_NORMAL;
+    }
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = temporaryNameFor(path);
+        file =
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, kept, nullptr);
+        if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return exists && rewriteInPlace(path, bytes);
+    }
+    bool ok = writeAll(file, bytes) && ::FlushFileBuffers(file);
+    ok = ::CloseHandle(file) && ok;
+    ok = ok && ::MoveFileExW(temporary.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok) {
+        ::DeleteFileW(temporary.c_str());
+    }
+    return ok;
 }
 
 std::string programDirectory() {

@@ -1,6 +1,5 @@
 // Appending never rewrites what a file holds: each finished line goes to its
 // end in one write, and nothing of an unfinished line is there before it ends.
-// The one exception is the piece of a line that a killed append left.
 
 #include "platform/text_file.hpp"
 #include "support/file_bytes.hpp"
@@ -34,11 +33,11 @@ TEST(AppendToExistingFile, WholeLinesGoToTheEndOfTheSameFileAsTheyAreFinished) {
     file.writeNumber(7, FileEnding::Zone);
     EXPECT_EQ(readBytes("log.txt"), old + "\r\nohne Ende"); // half a line is held back
     file.writeText("eins", FileEnding::LineEnd);
-    EXPECT_EQ(readBytes("log.txt"), old + "\r\nohne Ende 7" + std::string(12, ' ') + "eins\r\n");
+    const std::string first = old + "\r\nohne Ende\r\n 7" + std::string(12, ' ') + "eins\r\n";
+    EXPECT_EQ(readBytes("log.txt"), first);
     file.writeText("zwei", FileEnding::LineEnd);
     EXPECT_TRUE(file.closeFile());
-    EXPECT_EQ(readBytes("log.txt"),
-              old + "\r\nohne Ende 7" + std::string(12, ' ') + "eins\r\nzwei\r\n");
+    EXPECT_EQ(readBytes("log.txt"), first + "zwei\r\n");
     EXPECT_EQ(std::filesystem::status("log.txt").permissions(), permissions);
     EXPECT_EQ(filesIn(dir.path()), 1u); // no copy beside it
 
@@ -52,10 +51,10 @@ TEST(AppendToExistingFile, WholeLinesGoToTheEndOfTheSameFileAsTheyAreFinished) {
     EXPECT_EQ(filesIn(dir.path()), 2u);
 }
 
-// A killed append leaves at most the start of its line, cut where a page ends.
-// The next opening cuts that off; an unfinished line that cannot be such a
-// piece (not at a page boundary, or longer than a page) is continued as before.
-TEST(AppendToExistingFile, TheStartOfALineKilledAtAPageBoundaryIsCutOffAtTheNextOpening) {
+// An unfinished last line, whatever its length and wherever it ends (a line
+// torn by a killed append, or typed by hand), stays as it is: the next line
+// starts on a line of its own, and opening alone writes nothing.
+TEST(AppendToExistingFile, AnUnfinishedLastLineStaysAndTheNextLineStartsOnItsOwn) {
     TempDir dir;
     const std::string line = std::string(98, 'a') + "\r\n"; // 100 bytes
     std::string whole;
@@ -64,34 +63,29 @@ TEST(AppendToExistingFile, TheStartOfALineKilledAtAPageBoundaryIsCutOffAtTheNext
     const std::string torn = whole + line.substr(0, 8192 - whole.size());
     ASSERT_EQ(torn.size(), 8192u);
 
-    writeBytes("log.txt", torn);
-    TextFile file;
-    ASSERT_TRUE(file.openAppend("log.txt"));
-    EXPECT_EQ(readBytes("log.txt"), whole); // even before anything is written
-    file.writeText("neu", FileEnding::LineEnd);
-    EXPECT_TRUE(file.closeFile());
-    EXPECT_EQ(readBytes("log.txt"), whole + "neu\r\n");
-
-    // One byte short of the boundary: nobody's tear, so it is continued.
-    writeBytes("log.txt", torn.substr(1));
-    ASSERT_TRUE(file.openAppend("log.txt"));
-    file.writeText("neu", FileEnding::LineEnd);
-    file.closeFile();
-    EXPECT_EQ(readBytes("log.txt"), torn.substr(1) + "neu\r\n");
-
-    // At the boundary but a page long without a line end: an edited file.
-    const std::string edited = "kopf\r\n" + std::string(8192 - 6, 'z');
-    writeBytes("log.txt", edited);
-    ASSERT_TRUE(file.openAppend("log.txt"));
-    file.writeText("neu", FileEnding::LineEnd);
-    file.closeFile();
-    EXPECT_EQ(readBytes("log.txt"), edited + "neu\r\n");
-
-    // Finished lines up to the boundary stay as they are.
-    writeBytes("log.txt", whole + std::string(8192 - whole.size() - 2, 'b') + "\r\n");
-    ASSERT_TRUE(file.openAppend("log.txt"));
-    EXPECT_TRUE(file.closeFile());
-    EXPECT_EQ(readBytes("log.txt").size(), 8192u);
+    for (const std::string& before :
+         {torn, torn.substr(1), "kopf\r\n" + std::string(8192 - 6, 'z'), std::string("z")}) {
+        SCOPED_TRACE(before.size());
+        writeBytes("log.txt", before);
+        TextFile file;
+        ASSERT_TRUE(file.openAppend("log.txt"));
+        EXPECT_TRUE(file.closeFile());
+        EXPECT_EQ(readBytes("log.txt"), before);
+        ASSERT_TRUE(file.openAppend("log.txt"));
+        file.writeText("neu", FileEnding::LineEnd);
+        file.writeText("zwei", FileEnding::LineEnd);
+        EXPECT_TRUE(file.closeFile());
+        EXPECT_EQ(readBytes("log.txt"), before + "\r\nneu\r\nzwei\r\n");
+    }
+    // A log that ends with a line end (CR LF, LF or a lone CR) goes on directly.
+    for (const std::string& before : {whole, std::string("a\n"), std::string("a\r")}) {
+        writeBytes("log.txt", before);
+        TextFile file;
+        ASSERT_TRUE(file.openAppend("log.txt"));
+        file.writeText("neu", FileEnding::LineEnd);
+        EXPECT_TRUE(file.closeFile());
+        EXPECT_EQ(readBytes("log.txt"), before + "neu\r\n");
+    }
 }
 
 } // namespace

@@ -78,12 +78,14 @@ TEST(Statistics, DateAndTimeComeFromTheClockWithLeadingZeros) {
     EXPECT_EQ(line.substr(70, 8), "23:04:05");
 }
 
-TEST(Statistics, ExistingLinesStayAndAnUnfinishedLastLineIsNotRepaired) {
+// An unfinished last line (typed by hand, or torn) stays as it is, and the
+// game's line starts on a line of its own.
+TEST(Statistics, ExistingLinesStayAndTheNewLineStartsOnItsOwn) {
     GameFixture game;
     writeFile("Statistik.txt", "alt\r\nohne Zeilenende");
     game.program.options.category = 2;
     appendStatistics(game.program, 25, 3);
-    EXPECT_EQ(readFile("Statistik.txt"), "alt\r\nohne Zeilenende" + normalLine);
+    EXPECT_EQ(readFile("Statistik.txt"), "alt\r\nohne Zeilenende\r\n" + normalLine);
 }
 
 } // namespace

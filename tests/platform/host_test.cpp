@@ -9,6 +9,13 @@
 #include <filesystem>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace schlingo::platform {
 namespace {
 
@@ -65,17 +72,66 @@ TEST(Host, FilesOpenByWindows1252NameAndDirectoriesDoNot) {
     EXPECT_EQ(host::openFile("missing", "rb"), nullptr);
 }
 
-TEST(Host, ReplaceAndRemove) {
+std::size_t namesIn(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+TEST(Host, WriteWholeFileReplacesTheContentAndKeepsTheFile) {
+    namespace fs = std::filesystem;
     TempDir dir;
-    writeBytes("new.tmp", "new");
-    writeBytes("Highscore.dat", "old");
-    EXPECT_TRUE(host::replaceFile("new.tmp", "Highscore.dat"));
+    EXPECT_TRUE(host::writeWholeFile("Highscore.dat", "new"));
     EXPECT_EQ(readBytes("Highscore.dat"), "new");
-    EXPECT_FALSE(std::filesystem::exists("new.tmp"));
-    EXPECT_FALSE(host::replaceFile("new.tmp", "Highscore.dat"));
-    EXPECT_EQ(readBytes("Highscore.dat"), "new");
-    EXPECT_TRUE(host::removeFile("Highscore.dat"));
-    EXPECT_FALSE(host::removeFile("Highscore.dat"));
+    // Mode, owner and attributes stay with the file.
+#ifdef _WIN32
+    ASSERT_TRUE(::SetFileAttributesW(L"Highscore.dat", FILE_ATTRIBUTE_HIDDEN));
+#else
+    fs::permissions("Highscore.dat", fs::perms::owner_read | fs::perms::owner_write);
+    const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid(); // root gives it away
+    ASSERT_EQ(::chown("Highscore.dat", owner, static_cast<gid_t>(-1)), 0);
+#endif
+    EXPECT_TRUE(host::writeWholeFile("Highscore.dat", "longer"));
+    EXPECT_TRUE(host::writeWholeFile("Highscore.dat", "ab"));
+    EXPECT_EQ(readBytes("Highscore.dat"), "ab");
+#ifdef _WIN32
+    EXPECT_NE(::GetFileAttributesW(L"Highscore.dat") & FILE_ATTRIBUTE_HIDDEN, 0u);
+#else
+    EXPECT_EQ(fs::status("Highscore.dat").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    struct stat info {};
+    ASSERT_EQ(::stat("Highscore.dat", &info), 0);
+    EXPECT_EQ(info.st_uid, owner);
+#endif
+    EXPECT_EQ(namesIn("."), 1u);
+
+    // A directory in its place stays, and no temporary file is left.
+    fs::create_directory("folder");
+    writeBytes("folder/keep", "k");
+    EXPECT_FALSE(host::writeWholeFile("folder", "x"));
+    EXPECT_EQ(readBytes("folder/keep"), "k");
+    EXPECT_FALSE(host::writeWholeFile("no such folder/x", "x"));
+    EXPECT_EQ(namesIn("."), 2u);
+
+#ifndef _WIN32
+    // A link stays a link, and its target (in another folder) gets the bytes.
+    fs::create_directory("elsewhere");
+    writeBytes("elsewhere/table", "old");
+    fs::create_symlink("elsewhere/table", "link");
+    fs::create_symlink("link", "Highscore.dat.link");
+    EXPECT_TRUE(host::writeWholeFile("Highscore.dat.link", "via link"));
+    EXPECT_TRUE(fs::is_symlink("Highscore.dat.link"));
+    EXPECT_TRUE(fs::is_symlink("link"));
+    EXPECT_EQ(readBytes("elsewhere/table"), "via link");
+    EXPECT_EQ(namesIn("elsewhere"), 1u);
+    fs::create_symlink("loop", "loop");
+    EXPECT_FALSE(host::writeWholeFile("loop", "x"));
+    EXPECT_TRUE(fs::is_symlink("loop"));
+#endif
+    // Read-only: nothing written, even by root.
+    fs::permissions("Highscore.dat", fs::perms::owner_read);
+    EXPECT_FALSE(host::writeWholeFile("Highscore.dat", "x"));
+    fs::permissions("Highscore.dat", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(readBytes("Highscore.dat"), "ab");
 }
 
 TEST(Host, MonotonicSecondsHaveFractions) {

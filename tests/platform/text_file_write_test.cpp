@@ -52,12 +52,13 @@ TEST(TextFileWrite, OutputEmptiesAndAppendExtends) {
     writeBytes("log.txt", "old line\r\nno end");
     TextFile file;
     ASSERT_TRUE(file.openAppend("log.txt"));
-    // The column starts at 0 even after an unfinished last line.
+    // The column starts at 0, and the line on a line of its own, after an
+    // unfinished last line.
     file.writeText("ab", FileEnding::Zone);
     EXPECT_EQ(file.column(), 14);
     file.writeNumber(1, FileEnding::LineEnd);
     file.closeFile();
-    EXPECT_EQ(readBytes("log.txt"), "old line\r\nno endab" + std::string(12, ' ') + " 1\r\n");
+    EXPECT_EQ(readBytes("log.txt"), "old line\r\nno end\r\nab" + std::string(12, ' ') + " 1\r\n");
 
     ASSERT_TRUE(file.openOutput("log.txt"));
     file.writeText("new", FileEnding::Nothing);
@@ -107,6 +108,7 @@ TEST(TextFileWrite, FailedReplacementLeavesEverythingAsItWas) {
     TextFile file;
     ASSERT_TRUE(file.openReplacement("target"));
     file.writeText("data", FileEnding::LineEnd);
+    EXPECT_TRUE(file.isOpen());
     EXPECT_FALSE(file.closeFile());
     EXPECT_TRUE(std::filesystem::is_directory("target"));
     EXPECT_EQ(readBytes("target/keep.txt"), "k");
@@ -128,7 +130,7 @@ TEST(TextFileWrite, UnwritableFilesSwallowTheWrites) {
     file.writeText("x", FileEnding::LineEnd);
     file.closeFile();
     EXPECT_TRUE(std::filesystem::is_directory("folder"));
-    EXPECT_FALSE(file.openReplacement("no such folder/out.txt"));
+    file.openReplacement("no such folder/out.txt");
     file.writeText("x", FileEnding::LineEnd);
     EXPECT_FALSE(file.closeFile());
     // Writing to an input file does nothing either.
