@@ -105,7 +105,12 @@ bool ScriptedBackend::dumpFrame(const std::string& path) const {
 }
 
 void ScriptedBackend::openWindow(int width, int height, const std::string& title) {
-    windows_.push_back({width, height, title});
+    bool presentable = false;
+    if (display_ != nullptr) {
+        std::lock_guard<std::mutex> guard(display_->lock);
+        presentable = display_->screen.presentable();
+    }
+    windows_.push_back({width, height, title, presentable});
     title_ = title;
     handle_ = nextHandle_++;
     // A new window comes to the foreground: its activation arrives with the

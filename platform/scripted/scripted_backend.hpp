@@ -70,7 +70,8 @@ struct MessageRecord {
 
 struct WindowRecord {
     int width = 0, height = 0;
-    std::string title; // as passed to openWindow
+    std::string title;             // as passed to openWindow
+    bool framePresentable = false; // a presenter could have shown the frame in place then
 };
 
 class ScriptedBackend final : public Backend {
@@ -108,6 +109,7 @@ public:
     std::uintptr_t iconSetOn() const { return iconWindow_; } // window handle, 0 = never
     std::optional<int> exitCode() const { return exitCode_; }
     int presenterPasses() const { return presenterPasses_; }
+    int presenterWakes() const { return wakes_; } // wakePresenter calls
     long long rowsPresented() const { return rowsPresented_; }
     double sleptSeconds() const { return slept_; }
     // Writes the frame buffer as a binary PPM picture.
@@ -120,6 +122,7 @@ public:
     void setProgramIcon() override { iconWindow_ = handle_; }
     void sleepMilliseconds(int ms) override;
     void pollFromGameThread() override;
+    void wakePresenter() override { ++wakes_; }
     double timerSeconds() override { return timer_; }
     LocalTime localTime() override { return localTime_; }
     MessageAnswer showMessage(const MessageBox& box) override;
@@ -144,6 +147,7 @@ private:
     std::uintptr_t handle_ = 0, nextHandle_ = 0x100, iconWindow_ = 0;
     std::optional<int> exitCode_;
     int presenterPasses_ = 0;
+    int wakes_ = 0;
     long long rowsPresented_ = 0;
 };
 

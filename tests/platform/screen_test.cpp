@@ -394,13 +394,16 @@ TEST_F(ScreenTest, APresenterThreadNeverSeesHalfAGroupOfDrawings) {
 
 TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
     open();
+    EXPECT_EQ(backend.presenterWakes(), 1) << "the new black screen is to be shown";
     PresentSpan span = presenterPass();
     EXPECT_EQ(span.firstRow, 0); // the new black screen is shown once
     EXPECT_EQ(span.lastRow, 319);
     EXPECT_TRUE(presenterPass().empty());
 
+    // The presenter is woken once per change from all shown to rows to show.
     screen.fillBox(5, 30, 9, 40, 0x10);
     screen.plotPixel(0, 100, 0x20);
+    EXPECT_EQ(backend.presenterWakes(), 2);
     span = presenterPass();
     EXPECT_EQ(span.firstRow, 30);
     EXPECT_EQ(span.lastRow, 100);
@@ -413,6 +416,7 @@ TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
     screen.printText(" ", Ending::None);
     screen.unlockScreen();
     screen.resetPalette();
+    EXPECT_EQ(backend.presenterWakes(), 2) << "nothing new to show: the presenter sleeps on";
     EXPECT_TRUE(presenterPass().empty());
 
     Image image = screen.createImage(16, 16);
@@ -443,6 +447,16 @@ TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
     screen.fillBox(0, 7, 939, 8, 0x99);
     backend.pollFromGameThread();
     EXPECT_EQ(backend.rowsPresented(), before + 2);
+
+    // While the next screen is being opened, no window may be given the old
+    // frame; the new one is shown once it is in place.
+    open(400, 400);
+    EXPECT_FALSE(backend.windowsOpened().back().framePresentable);
+    {
+        std::lock_guard<std::mutex> guard(display.lock);
+        EXPECT_TRUE(screen.presentable());
+    }
+    EXPECT_EQ(presenterPass().lastRow, 399);
 }
 
 TEST_F(ScreenTest, DrawingWithoutAScreenDoesNothing) {
