@@ -376,7 +376,7 @@ TEST_F(InputTest, NewScreenAndActivationChangeResetButtons) {
     EXPECT_EQ(input.readMouse().buttons, 0);
 }
 
-// --- a short sleep waits for the presenter's next pass ---
+// --- where a presenter thread feeds the input, waits block on it ---
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
