@@ -73,8 +73,11 @@ TEST_P(CarriedMisses, MissesOfAWonWordAreChargedAgainInTheNext) {
     game.useWord("ab");
     game.startGame();
     game.guess("xyz"); // three misses
-    game.guess("ab");
-    game.script().press(escScanCode); // on the first pass of the next word
+    game.guess("a");
+    // b completes the word; Esc is down on the first pass of the next one.
+    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('b')}});
+    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('b')},
+                        {ScriptEvent::Kind::KeyDown, escScanCode}});
 
     EXPECT_EQ(game.play(), 0);
     EXPECT_EQ(game.program.game.carriedMisses, 3);
@@ -92,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CarryCase{"SelbstmordTenthWin", 0, 1, 9, 8}),
     [](const ::testing::TestParamInfo<CarryCase>& param) { return std::string(param.param.name); });
 
-TEST(GuessingLoop, TenthWinOfTheRunAddsABonusTryAcrossAGameOver) {
+TEST(GuessingLoop, EveryTenthWinOfTheRunAddsABonusTryAcrossGameOvers) {
     GameFixture game;
     game.program.options.kamikazeMode = 1;
     game.program.options.maxTries = 6;
@@ -111,16 +114,30 @@ TEST(GuessingLoop, TenthWinOfTheRunAddsABonusTryAcrossAGameOver) {
     // Nine wins with six tries left each: 6 + 7 + ... + 14.
     EXPECT_EQ(record(game.program), 90);
 
-    // The next game, as the flow starts it.
-    game.program.game.gamesWon = 0;
-    beginWord(game.program);
-    game.startGame();
-    game.guess("ab");
+    // The next games, as the flow starts them.
+    const auto nextGame = [&game] {
+        game.program.game.gamesWon = 0;
+        beginWord(game.program);
+        game.startGame();
+    };
+    // Wins 10 and 20 of the run add a try each; win 21 carries one miss.
+    nextGame();
+    for (int i = 0; i < 11; ++i) {
+        game.guess("ab");
+    }
+    game.guess("cab");
+    game.guess("cdefghi"); // 2 + 6 - 1 tries
+    game.dismissList();
+    ASSERT_EQ(game.play(), std::nullopt);
+    EXPECT_EQ(game.program.game.winCycle, 1);
+    // 6, then 7 + 1 ... 7 + 10, then 2 + 6 - 1 + 11.
+    EXPECT_EQ(record(game.program), 149);
+
+    // The game over took the bonus and the carried miss away.
+    nextGame();
     game.script().press(escScanCode);
     EXPECT_EQ(game.play(), 0);
-    EXPECT_EQ(game.program.game.winCycle, 10);
-    EXPECT_EQ(game.program.game.bonusTries, 1);
-    EXPECT_EQ(game.program.word.triesLeft, 7); // 1 + 6
+    EXPECT_EQ(game.program.word.triesLeft, 6);
 }
 
 TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
@@ -198,12 +215,15 @@ TEST(GuessingLoop, RepeatedWrongLetterCostsOneTryAndAHitCountsEveryPosition) {
     EXPECT_EQ(game.program.word.letterMissed[24], 1); // x does not
 }
 
-TEST(GuessingLoop, HangedComputerAfterElevenMissesButNotTen) {
-    {
+TEST(GuessingLoop, HangedComputerAfterMoreThanTenMissesPlusBonusTries) {
+    for (int bonus : {0, 1}) {
         GameFixture game;
+        game.program.options.kamikazeMode = bonus;
+        game.program.game.bonusTries = bonus;
         game.useWord("ab");
         game.startGame();
-        game.guess("cdefghijkl"); // ten misses, then won
+        // Ten misses, or eleven with a bonus try, and the word is still won.
+        game.guess(std::string("cdefghijklm").substr(0, 10 + bonus));
         game.guess("ab");
         game.script().press(escScanCode);
         EXPECT_EQ(game.play(), 0);
@@ -293,22 +313,36 @@ TEST(GuessingLoop, LossMessageDropsLeadingSpacesOfTheWord) {
 }
 
 TEST(GuessingLoop, CtrlDigitSwitchesTheModeOnlyBeforeTheFirstGuess) {
-    GameFixture game;
-    game.program.game.bonusTries = 2;
-    game.useWord("ab");
-    game.startGame();
-    game.program.screen().setWindowTitle("Schlingo - Modus: Normal");
-    game.script().pressTogether({ctrlScanCode, digitScanCode[2]});
-    game.guess("c");
-    game.script().pressTogether({ctrlScanCode, digitScanCode[3]});
-    game.script().press(escScanCode);
+    struct Case {
+        int digit, kamikazeBefore, selbstmordBefore;
+        const char* title;
+        int kamikaze, selbstmord, tries; // with 2 bonus tries, 1 carried miss and 1 miss
+    };
+    const Case cases[] = {{1, 1, 0, "Schlingo - Modus: Normal", 0, 0, 10},
+                          {2, 0, 1, "Schlingo - Modus: Kamikaze", 1, 0, 11},
+                          {3, 1, 0, "Schlingo - Modus: Selbstmord", 0, 1, 9}};
+    for (const Case& c : cases) {
+        GameFixture game;
+        game.program.game.bonusTries = 2;
+        game.program.game.carriedMisses = 1;
+        game.program.options.kamikazeMode = c.kamikazeBefore;
+        game.program.options.selbstmordMode = c.selbstmordBefore;
+        game.useWord("ab");
+        game.startGame();
+        game.program.screen().setWindowTitle("vorher");
+        // Ctrl is 29; the digits 1 to 3 of the main row are 2 to 4.
+        game.script().pressTogether({29, c.digit + 1});
+        game.guess("c");
+        game.script().pressTogether({29, c.digit % 3 + 2});
+        game.script().press(escScanCode);
 
-    EXPECT_EQ(game.play(), 0);
-    EXPECT_EQ(game.script().currentTitle(), "Schlingo - Modus: Kamikaze");
-    EXPECT_EQ(game.program.options.kamikazeMode, 1);
-    EXPECT_EQ(game.program.options.selbstmordMode, 0);
-    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{refused}));
-    EXPECT_EQ(game.program.word.triesLeft, 2 + 11 - 1); // the Kamikaze formula
+        EXPECT_EQ(game.play(), 0);
+        EXPECT_EQ(game.script().currentTitle(), c.title);
+        EXPECT_EQ(game.program.options.kamikazeMode, c.kamikaze) << c.digit;
+        EXPECT_EQ(game.program.options.selbstmordMode, c.selbstmord) << c.digit;
+        EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{refused}));
+        EXPECT_EQ(game.program.word.triesLeft, c.tries) << c.digit;
+    }
 }
 
 enum class Leave { EscKey, EscCharacter, CloseButton };
