@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace schlingo::test {
 namespace {
 
@@ -138,6 +140,30 @@ TEST(GuessingLoop, EveryTenthWinOfTheRunAddsABonusTryAcrossGameOvers) {
     game.script().press(escScanCode);
     EXPECT_EQ(game.play(), 0);
     EXPECT_EQ(game.program.word.triesLeft, 6);
+}
+
+TEST(GuessingLoop, RandomCategoryIsDrawnAgainForEveryWordWithEightTries) {
+    GameFixture game;
+    game.program.options.randomCategory = 1;
+    game.program.options.category = 2;
+    game.program.options.maxTries = 8;
+    const std::string lists[] = {generalList, "St\xE4\x64te.txt", "L\xE4nder.txt", "Berufe.txt"};
+    for (int i = 0; i < 4; ++i) {
+        game.useWord(std::string(1, static_cast<char>('a' + i)), lists[i]);
+    }
+    game.startGame();
+    for (int i = 0; i < 8; ++i) {
+        game.script().pressTogether({30, 48, 46, 32}); // a b c d: the word and three misses
+    }
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    std::set<platform::Pixel> words;
+    for (const Frame& atWin : game.backend.framesAtMessages) {
+        words.insert(fieldColour(game.program, atWin, 0));
+    }
+    EXPECT_GT(words.size(), 1u);
+    EXPECT_EQ(game.program.game.points, 68); // 5 + 6 + ... + 12: always 8 - 3 tries left
 }
 
 TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
