@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <set>
+#include <thread>
 
 namespace schlingo::test {
 namespace {
@@ -31,6 +35,47 @@ int fieldX(const Program& program, int position) {
 // The colour in the middle of a word row field.
 platform::Pixel fieldColour(const Program& program, const Frame& frame, int position) {
     return frame.at(fieldX(program, position) + 8, 36 + 8);
+}
+
+// Takes the screen's lock from another thread every few microseconds, as the
+// presenter does, and counts pixels of the tries counter in the text's marker
+// colour: a frame caught between the printed text and its colour bands. After
+// enough looks, however slowly they came, it holds Esc down.
+struct CounterWatch {
+    explicit CounterWatch(platform::Display& display)
+        : thread([this, &display] {
+              for (int looks = 0; !stop; ++looks) {
+                  std::this_thread::sleep_for(std::chrono::microseconds(50));
+                  std::lock_guard<std::mutex> held(display.lock);
+                  const platform::Screen& screen = display.screen;
+                  for (int y = 304; screen.presentWidth() == 940 && y < 312; ++y) {
+                      for (int x = 456; x < 504; ++x) {
+                          torn += screen.pixels()[y * 940 + x] == 7 ? 1 : 0;
+                      }
+                  }
+                  if (looks == 1000) {
+                      display.input.keyEvent(escScanCode, true);
+                  }
+              }
+          }) {}
+    ~CounterWatch() {
+        stop = true;
+        thread.join();
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<long> torn{0};
+    std::thread thread;
+};
+
+TEST(GuessingLoop, TheTriesCounterIsDrawnUnderTheScreenLockOnEveryPass) {
+    GameFixture game;
+    game.useWord("ab");
+    game.startGame();
+    game.script().idle(100000);
+    CounterWatch watch(game.program.display);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(watch.torn, 0);
 }
 
 TEST(GuessingLoop, WonWordsScoreTriesLeftPlusWordsWonBefore) {
