@@ -209,6 +209,9 @@ TEST(GuessingLoop, RandomCategoryIsDrawnAgainForEveryWordWithEightTries) {
     }
     EXPECT_GT(words.size(), 1u);
     EXPECT_EQ(game.program.game.points, 68); // 5 + 6 + ... + 12: always 8 - 3 tries left
+    // The counter is drawn again with the misses of the pass that won.
+    EXPECT_TRUE(showsBandedText(game.backend.framesAtMessages.at(0), "5  ", 39, 58, 0xFFFFFF,
+                                0x55FF55, 0x00AA00));
 }
 
 TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
