@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace schlingo {
@@ -22,7 +23,7 @@ using platform::StartWindowScript;
 
 // Start window control indexes in creation order.
 constexpr int generalWords = 1, cities = 2, specialLettersBox = 6, blindModeBox = 7, normalMode = 9,
-              kamikaze = 10, playButton = 12, infoButton = 13, quitButton = 14;
+              kamikaze = 10, selbstmord = 11, playButton = 12, infoButton = 13, quitButton = 14;
 
 // Scan codes of the German keyboard.
 constexpr int keyA = 30, keyE = 18, keyK = 37, keyT = 20, keyZ = 21, keyEsc = 1;
@@ -184,6 +185,22 @@ TEST(ProgramFlow, FirstStartUsesTheDefaultsAndTheNormalTitle) {
     EXPECT_EQ(b.messageTexts()[0], wordCountGreeting("3"));
 }
 
+TEST(ProgramFlow, TheGameWindowIsTitledByTheModeChosen) {
+    const std::pair<std::vector<int>, const char*> cases[] = {
+        {{kamikaze, normalMode}, "Schlingo - Modus: Normal"},
+        {{selbstmord, kamikaze}, "Schlingo - Modus: Kamikaze"},
+        {{kamikaze, selbstmord}, "Schlingo - Modus: Selbstmord"}};
+    for (const auto& [clicks, title] : cases) {
+        test::TempDir dir;
+        writeFile(general, "Liste\r\nkatze\r\n");
+        test::ScriptedProgram s;
+        s.backend.startWindow({clicks});
+        s.backend.press(keyEsc);
+        EXPECT_EQ(runUntilExit(s), 0);
+        EXPECT_EQ(s.backend.currentTitle(), title);
+    }
+}
+
 TEST(ProgramFlow, EscAndTheCloseButtonEndTheRunAndRecordNothing) {
     for (bool useClose : {false, true}) {
         test::TempDir dir;
@@ -244,7 +261,9 @@ TEST(ProgramFlow, NextGameStartsFromZeroButKeepsWinCycleAndOptions) {
     EXPECT_EQ(readFile("Highscore.dat"), highscoreFile({0, 0, 0, 0, 0, 0, 0, 0, 0, 11}));
 
     // Second game: one more win; winCycle goes on counting, the score is 11 again.
+    // Before its first guess the mode may be switched again.
     b.startWindow({{}});
+    b.pressTogether({29, 3}); // Ctrl+2
     winKatze(b);
     loseWord(b);
     playGame(s.program);
@@ -259,6 +278,8 @@ TEST(ProgramFlow, NextGameStartsFromZeroButKeepsWinCycleAndOptions) {
     const auto texts = b.messageTexts();
     const std::string secondRecord = "Der Rekord liegt momentan bei 11 Punkten!";
     EXPECT_NE(std::find(texts.begin(), texts.end(), secondRecord), texts.end());
+    EXPECT_EQ(
+        std::count(texts.begin(), texts.end(), "Sie haben bereits ein neues Spiel angefangen!"), 0);
 }
 
 TEST(ProgramFlow, TheGameReadsTheButtonMapOfTheWorkingDirectory) {

@@ -39,32 +39,42 @@ TEST(Statistics, LinesHaveTheirFieldsAtTheZoneColumns) {
 
 TEST(Statistics, ScoreWordsModeBlindAndCategoryTexts) {
     struct Case {
-        int score, words, kamikaze, blind, category, random;
+        int score, words, kamikaze, selbstmord, blind, category, random;
         std::string expected;
     };
     const std::string stamp = "12-07-2026" + spaces(4) + "05:16:50" + spaces(6);
+    const std::string zero =
+        " 0" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 0" + spaces(12) + stamp;
+    const std::string blindOff = "Blindmodus aus" + spaces(14);
+    // Played in order by one program: a category other than 1 to 4 keeps the
+    // text of the game before, even of one that wrote no line.
     const Case cases[] = {
-        {0, 0, 0, 0, 0, 0,
-         " 0" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 0" + spaces(12) + stamp +
-             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) +
-             "allgemeine W\xF6rter\r\n"},
-        {-7, 1, 1, 1, 3, 0,
+        {0, 0, 0, 0, 0, 0, 0,
+         zero + "Normalmodus" + spaces(3) + blindOff + "allgemeine W\xF6rter\r\n"},
+        {-7, 1, 1, 0, 1, 3, 0,
          "-7" + spaces(12) + "Anzahl der Spiele:" + spaces(10) + " 1" + spaces(12) + stamp +
              "Kamikazemodus" + spaces(1) + "Blindmodus ein" + spaces(14) +
              "L\xE4nder/Staaten der Erde\r\n"},
-        {1234, 12, 0, 0, 4, 1,
+        {1234, 12, 0, 0, 0, 4, 1,
          " 1234" + spaces(9) + "Anzahl der Spiele:" + spaces(10) + " 12" + spaces(11) + stamp +
-             "Normalmodus" + spaces(3) + "Blindmodus aus" + spaces(14) +
-             "zuf\xE4llige W\xF6rter\r\n"},
+             "Normalmodus" + spaces(3) + blindOff + "zuf\xE4llige W\xF6rter\r\n"},
+        {0, 0, 0, 1, 0, 4, 0, zero + "Selbstmordmodus" + spaces(13) + blindOff + "Berufe\r\n"},
+        {0, 0, 0, 0, 0, 5, 0, zero + "Normalmodus" + spaces(3) + blindOff + "Berufe\r\n"},
+        {0, 0, 1, 1, 0, 1, 0, ""}, // both mode flags: no line
+        {0, 0, 1, 0, 0, 5, 0,
+         zero + "Kamikazemodus" + spaces(1) + blindOff + "allgemeine W\xF6rter\r\n"},
     };
+    GameFixture game;
+    std::string file;
     for (const Case& c : cases) {
-        GameFixture game;
         game.program.options.kamikazeMode = c.kamikaze;
+        game.program.options.selbstmordMode = c.selbstmord;
         game.program.options.blindMode = c.blind;
         game.program.options.category = c.category;
         game.program.options.randomCategory = c.random;
         appendStatistics(game.program, c.score, c.words);
-        EXPECT_EQ(readFile("Statistik.txt"), c.expected);
+        file += c.expected;
+        EXPECT_EQ(readFile("Statistik.txt"), file);
     }
 }
 

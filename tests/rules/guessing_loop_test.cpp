@@ -11,6 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
+
 namespace schlingo::test {
 namespace {
 
@@ -29,6 +35,47 @@ int fieldX(const Program& program, int position) {
 // The colour in the middle of a word row field.
 platform::Pixel fieldColour(const Program& program, const Frame& frame, int position) {
     return frame.at(fieldX(program, position) + 8, 36 + 8);
+}
+
+// Takes the screen's lock from another thread every few microseconds, as the
+// presenter does, and counts pixels of the tries counter in the text's marker
+// colour: a frame caught between the printed text and its colour bands. After
+// enough looks, however slowly they came, it holds Esc down.
+struct CounterWatch {
+    explicit CounterWatch(platform::Display& display)
+        : thread([this, &display] {
+              for (int looks = 0; !stop; ++looks) {
+                  std::this_thread::sleep_for(std::chrono::microseconds(50));
+                  std::lock_guard<std::mutex> held(display.lock);
+                  const platform::Screen& screen = display.screen;
+                  for (int y = 304; screen.presentWidth() == 940 && y < 312; ++y) {
+                      for (int x = 456; x < 504; ++x) {
+                          torn += screen.pixels()[y * 940 + x] == 7 ? 1 : 0;
+                      }
+                  }
+                  if (looks == 1000) {
+                      display.input.keyEvent(escScanCode, true);
+                  }
+              }
+          }) {}
+    ~CounterWatch() {
+        stop = true;
+        thread.join();
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<long> torn{0};
+    std::thread thread;
+};
+
+TEST(GuessingLoop, TheTriesCounterIsDrawnUnderTheScreenLockOnEveryPass) {
+    GameFixture game;
+    game.useWord("ab");
+    game.startGame();
+    game.script().idle(100000);
+    CounterWatch watch(game.program.display);
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(watch.torn, 0);
 }
 
 TEST(GuessingLoop, WonWordsScoreTriesLeftPlusWordsWonBefore) {
@@ -73,8 +120,11 @@ TEST_P(CarriedMisses, MissesOfAWonWordAreChargedAgainInTheNext) {
     game.useWord("ab");
     game.startGame();
     game.guess("xyz"); // three misses
-    game.guess("ab");
-    game.script().press(escScanCode); // on the first pass of the next word
+    game.guess("a");
+    // b completes the word; Esc is down on the first pass of the next one.
+    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('b')}});
+    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('b')},
+                        {ScriptEvent::Kind::KeyDown, escScanCode}});
 
     EXPECT_EQ(game.play(), 0);
     EXPECT_EQ(game.program.game.carriedMisses, 3);
@@ -92,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CarryCase{"SelbstmordTenthWin", 0, 1, 9, 8}),
     [](const ::testing::TestParamInfo<CarryCase>& param) { return std::string(param.param.name); });
 
-TEST(GuessingLoop, TenthWinOfTheRunAddsABonusTryAcrossAGameOver) {
+TEST(GuessingLoop, EveryTenthWinOfTheRunAddsABonusTryAcrossGameOvers) {
     GameFixture game;
     game.program.options.kamikazeMode = 1;
     game.program.options.maxTries = 6;
@@ -111,16 +161,57 @@ TEST(GuessingLoop, TenthWinOfTheRunAddsABonusTryAcrossAGameOver) {
     // Nine wins with six tries left each: 6 + 7 + ... + 14.
     EXPECT_EQ(record(game.program), 90);
 
-    // The next game, as the flow starts it.
-    game.program.game.gamesWon = 0;
-    beginWord(game.program);
-    game.startGame();
-    game.guess("ab");
+    // The next games, as the flow starts them.
+    const auto nextGame = [&game] {
+        game.program.game.gamesWon = 0;
+        beginWord(game.program);
+        game.startGame();
+    };
+    // Wins 10 and 20 of the run add a try each; win 21 carries one miss.
+    nextGame();
+    for (int i = 0; i < 11; ++i) {
+        game.guess("ab");
+    }
+    game.guess("cab");
+    game.guess("cdefghi"); // 2 + 6 - 1 tries
+    game.dismissList();
+    ASSERT_EQ(game.play(), std::nullopt);
+    EXPECT_EQ(game.program.game.winCycle, 1);
+    // 6, then 7 + 1 ... 7 + 10, then 2 + 6 - 1 + 11.
+    EXPECT_EQ(record(game.program), 149);
+
+    // The game over took the bonus and the carried miss away.
+    nextGame();
     game.script().press(escScanCode);
     EXPECT_EQ(game.play(), 0);
-    EXPECT_EQ(game.program.game.winCycle, 10);
-    EXPECT_EQ(game.program.game.bonusTries, 1);
-    EXPECT_EQ(game.program.word.triesLeft, 7); // 1 + 6
+    EXPECT_EQ(game.program.word.triesLeft, 6);
+}
+
+TEST(GuessingLoop, RandomCategoryIsDrawnAgainForEveryWordWithEightTries) {
+    GameFixture game;
+    game.program.options.randomCategory = 1;
+    game.program.options.category = 2;
+    game.program.options.maxTries = 8;
+    const std::string lists[] = {generalList, "St\xE4\x64te.txt", "L\xE4nder.txt", "Berufe.txt"};
+    for (int i = 0; i < 4; ++i) {
+        game.useWord(std::string(1, static_cast<char>('a' + i)), lists[i]);
+    }
+    game.startGame();
+    for (int i = 0; i < 8; ++i) {
+        game.script().pressTogether({30, 48, 46, 32}); // a b c d: the word and three misses
+    }
+    game.script().press(escScanCode);
+
+    EXPECT_EQ(game.play(), 0);
+    std::set<platform::Pixel> words;
+    for (const Frame& atWin : game.backend.framesAtMessages) {
+        words.insert(fieldColour(game.program, atWin, 0));
+    }
+    EXPECT_GT(words.size(), 1u);
+    EXPECT_EQ(game.program.game.points, 68); // 5 + 6 + ... + 12: always 8 - 3 tries left
+    // The counter is drawn again with the misses of the pass that won.
+    EXPECT_TRUE(showsBandedText(game.backend.framesAtMessages.at(0), "5  ", 39, 58, 0xFFFFFF,
+                                0x55FF55, 0x00AA00));
 }
 
 TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
@@ -198,12 +289,15 @@ TEST(GuessingLoop, RepeatedWrongLetterCostsOneTryAndAHitCountsEveryPosition) {
     EXPECT_EQ(game.program.word.letterMissed[24], 1); // x does not
 }
 
-TEST(GuessingLoop, HangedComputerAfterElevenMissesButNotTen) {
-    {
+TEST(GuessingLoop, HangedComputerAfterMoreThanTenMissesPlusBonusTries) {
+    for (int bonus : {0, 1}) {
         GameFixture game;
+        game.program.options.kamikazeMode = bonus;
+        game.program.game.bonusTries = bonus;
         game.useWord("ab");
         game.startGame();
-        game.guess("cdefghijkl"); // ten misses, then won
+        // Ten misses, or eleven with a bonus try, and the word is still won.
+        game.guess(std::string("cdefghijklm").substr(0, 10 + bonus));
         game.guess("ab");
         game.script().press(escScanCode);
         EXPECT_EQ(game.play(), 0);
@@ -293,22 +387,36 @@ TEST(GuessingLoop, LossMessageDropsLeadingSpacesOfTheWord) {
 }
 
 TEST(GuessingLoop, CtrlDigitSwitchesTheModeOnlyBeforeTheFirstGuess) {
-    GameFixture game;
-    game.program.game.bonusTries = 2;
-    game.useWord("ab");
-    game.startGame();
-    game.program.screen().setWindowTitle("Schlingo - Modus: Normal");
-    game.script().pressTogether({ctrlScanCode, digitScanCode[2]});
-    game.guess("c");
-    game.script().pressTogether({ctrlScanCode, digitScanCode[3]});
-    game.script().press(escScanCode);
+    struct Case {
+        int digit, kamikazeBefore, selbstmordBefore;
+        const char* title;
+        int kamikaze, selbstmord, tries; // with 2 bonus tries, 1 carried miss and 1 miss
+    };
+    const Case cases[] = {{1, 1, 0, "Schlingo - Modus: Normal", 0, 0, 10},
+                          {2, 0, 1, "Schlingo - Modus: Kamikaze", 1, 0, 11},
+                          {3, 1, 0, "Schlingo - Modus: Selbstmord", 0, 1, 9}};
+    for (const Case& c : cases) {
+        GameFixture game;
+        game.program.game.bonusTries = 2;
+        game.program.game.carriedMisses = 1;
+        game.program.options.kamikazeMode = c.kamikazeBefore;
+        game.program.options.selbstmordMode = c.selbstmordBefore;
+        game.useWord("ab");
+        game.startGame();
+        game.program.screen().setWindowTitle("vorher");
+        // Ctrl is 29; the digits 1 to 3 of the main row are 2 to 4.
+        game.script().pressTogether({29, c.digit + 1});
+        game.guess("c");
+        game.script().pressTogether({29, c.digit % 3 + 2});
+        game.script().press(escScanCode);
 
-    EXPECT_EQ(game.play(), 0);
-    EXPECT_EQ(game.script().currentTitle(), "Schlingo - Modus: Kamikaze");
-    EXPECT_EQ(game.program.options.kamikazeMode, 1);
-    EXPECT_EQ(game.program.options.selbstmordMode, 0);
-    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{refused}));
-    EXPECT_EQ(game.program.word.triesLeft, 2 + 11 - 1); // the Kamikaze formula
+        EXPECT_EQ(game.play(), 0);
+        EXPECT_EQ(game.script().currentTitle(), c.title);
+        EXPECT_EQ(game.program.options.kamikazeMode, c.kamikaze) << c.digit;
+        EXPECT_EQ(game.program.options.selbstmordMode, c.selbstmord) << c.digit;
+        EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{refused}));
+        EXPECT_EQ(game.program.word.triesLeft, c.tries) << c.digit;
+    }
 }
 
 enum class Leave { EscKey, EscCharacter, CloseButton };
