@@ -20,6 +20,16 @@ namespace {
 
 constexpr const wchar_t* className = L"SchlingoGame";
 constexpr UINT_PTR modalTimer = 1;
+constexpr UINT_PTR leaveTimer = 2;
+// Wine finds a pointer's leave by asking for its position ten times a second
+// while TrackMouseEvent is armed, which costs a resting pointer more than all
+// else the waiting game does. There the window asks itself, once a second.
+constexpr UINT leavePollMs = 1000;
+
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 // Title bar, system menu, minimise and maximise; no sizing border.
 constexpr DWORD windowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
@@ -235,7 +245,9 @@ private:
             break;
         }
         case WM_MOUSEMOVE: {
-            if (!trackingLeave_) {
+            if (!trackingLeave_ && underWine_) {
+                trackingLeave_ = SetTimer(hwnd, leaveTimer, leavePollMs, nullptr) != 0;
+            } else if (!trackingLeave_) {
                 TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
                 trackingLeave_ = TrackMouseEvent(&track) != FALSE;
             }
@@ -315,6 +327,17 @@ private:
             KillTimer(hwnd, modalTimer);
             break;
         case WM_TIMER:
+            if (wParam == leaveTimer) {
+                POINT at{};
+                // A held button keeps the pointer; its moves outside still come.
+                if (GetCapture() != hwnd && GetCursorPos(&at) && WindowFromPoint(at) != hwnd) {
+                    KillTimer(hwnd, leaveTimer);
+                    trackingLeave_ = false;
+                    std::lock_guard guard(display_->lock);
+                    input.pointerMoved(-1, -1, false);
+                }
+                return 0;
+            }
             if (wParam == modalTimer) {
                 applyRequests();
                 pass();
@@ -401,7 +424,8 @@ private:
     HWND hwnd_ = nullptr;
     int clientWidth_ = 0, clientHeight_ = 0;
     bool forceFull_ = false;
-    bool trackingLeave_ = false;
+    bool trackingLeave_ = false; // TrackMouseEvent armed, or the leave timer set
+    const bool underWine_ = runningUnderWine();
     int wheelRest_ = 0;
     std::vector<Pixel> shadow_; // what the window shows
     int shadowWidth_ = 0, shadowHeight_ = 0;
