@@ -388,9 +388,18 @@ class PresenterWaitTest : public ::testing::Test {
 protected:
     FakeBackend backend;
     std::mutex lock;
+    Input input{backend, lock};
 
     PresenterWaitTest() { backend.presenterThread = true; }
 
+    // An open, active window; the pointer at (10, 10) when `pointer` is set.
+    void openActive(bool pointer) {
+        std::lock_guard guard(lock);
+        input.screenOpened(940, 320);
+        input.setActive(true);
+        if (pointer)
+            input.pointerMoved(10, 10, true);
+    }
     static Clock::duration timed(const std::function<void()>& f) {
         const auto start = Clock::now();
         f();
@@ -418,13 +427,7 @@ private:
 };
 
 TEST_F(PresenterWaitTest, APassWaitsUntilSomethingItReadsChanges) {
-    Input input{backend, lock};
-    {
-        std::lock_guard guard(lock);
-        input.screenOpened(940, 320);
-        input.setActive(true);
-        input.pointerMoved(10, 10, true);
-    }
+    openActive(true);
     // Each row: a change the next pass must see, made while the game waits.
     const std::vector<std::pair<const char*, std::function<void()>>> changes = {
         {"key down",
@@ -464,12 +467,7 @@ TEST_F(PresenterWaitTest, APassWaitsUntilSomethingItReadsChanges) {
 }
 
 TEST_F(PresenterWaitTest, WhatChangedDuringThePassOrIsStillUnreadEndsTheWaitAtOnce) {
-    Input input{backend, lock};
-    {
-        std::lock_guard guard(lock);
-        input.screenOpened(940, 320);
-        input.setActive(true);
-    }
+    openActive(false);
     input.readMouse();
     {
         std::lock_guard guard(lock);
@@ -512,12 +510,9 @@ TEST_F(PresenterWaitTest, WhatChangedDuringThePassOrIsStillUnreadEndsTheWaitAtOn
 }
 
 TEST_F(PresenterWaitTest, HeldLeftButtonGetsOnePassPerRectangleBeforeTheWait) {
-    Input input{backend, lock};
+    openActive(true);
     {
         std::lock_guard guard(lock);
-        input.screenOpened(940, 320);
-        input.setActive(true);
-        input.pointerMoved(10, 10, true);
         input.buttonChanged(0, true);
     }
     int passes = 0;
@@ -539,7 +534,6 @@ TEST_F(PresenterWaitTest, HeldLeftButtonGetsOnePassPerRectangleBeforeTheWait) {
 
 TEST_F(PresenterWaitTest, InputFedOnTheGameThreadNeverWaits) {
     backend.presenterThread = false;
-    Input input{backend, lock};
     input.readMouse();
     EXPECT_LT(timed([&] { input.waitForInput(0); }), prompt);
     EXPECT_LT(timed([&] { input.waitForInput(32); }), prompt);
@@ -547,7 +541,6 @@ TEST_F(PresenterWaitTest, InputFedOnTheGameThreadNeverWaits) {
 }
 
 TEST_F(PresenterWaitTest, WaitingForAKeyBlocksWithoutPolling) {
-    Input input{backend, lock};
     bool typedFirst = false;
     {
         LateChange late(lock, [&] { input.postKey(' '); });
@@ -568,12 +561,7 @@ TEST_F(PresenterWaitTest, WaitingForAKeyBlocksWithoutPolling) {
 }
 
 TEST_F(PresenterWaitTest, GamePassesSeeEveryTapAndWaitBetweenThem) {
-    Input input{backend, lock};
-    {
-        std::lock_guard guard(lock);
-        input.screenOpened(940, 320);
-        input.setActive(true);
-    }
+    openActive(false);
     const std::vector<int> taps = {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 30, 31, 32, 33, 34};
     std::atomic<bool> stop{false};
     std::thread presenter([&] {
