@@ -104,9 +104,8 @@ void Input::sleepFor(int milliseconds) {
             inputChanged_.wait(guard, arrived);
             ended = true;
         } else {
-            ended = inputChanged_.wait_until(
-                guard, start + std::chrono::milliseconds(checkedMs) + std::chrono::microseconds(1),
-                arrived);
+            ended = inputChanged_.wait_until(guard, start + std::chrono::milliseconds(checkedMs),
+                                             arrived);
         }
         if (ended) {
             keyArrived_ = false;
@@ -152,7 +151,7 @@ MouseState Input::readMouse() {
     // go here, since a presenter that sleeps until the next window event
     // would not.
     if (backend_.presenterFeedsInput())
-        refreshTable();
+        refreshKeyTable();
     samePasses_ = changes_ == passStart_ ? samePasses_ + 1 : 0;
     passStart_ = changes_;
     return mouseNow();
@@ -213,10 +212,6 @@ void Input::keyEvent(int scanCode, bool down, bool extended) {
 }
 
 void Input::refreshKeyTable() {
-    refreshTable();
-}
-
-void Input::refreshTable() {
     if (!active_)
         return;
     // Latches the game has seen go; so do all shown ones once it has not

@@ -81,8 +81,9 @@ public:
     // the table shows the key down until the game has looked at it (isKeyDown)
     // in at least one pass, so no tap is lost.
     void keyEvent(int scanCode, bool down, bool extended = false);
-    // After a batch of window events: the table the game sees becomes what is
-    // held now plus the latched presses. Not refreshed while inactive.
+    // After a batch of window events (and, where the presenter feeds the
+    // input, at the start of each game pass): the table the game sees becomes
+    // what is held now plus the latched presses. Not refreshed while inactive.
     void refreshKeyTable();
     // Post a typed key: a code page 437 byte (< 256) or 255 + 256 x extended
     // code, repeat times (auto-repeat).
@@ -106,7 +107,6 @@ public:
 
 private:
     // Display::lock held.
-    void refreshTable();
     MouseState mouseNow() const;
     void changed(); // something a pass reads changed: wake a waiting game thread
     template <typename Change> void changePointer(Change change);

@@ -121,7 +121,8 @@ void Screen::release() {
         return;
     // Only the first change after the presenter last took rows wakes it.
     const bool wake = unpresented_ && !presenterWoken_;
-    presenterWoken_ = presenterWoken_ || wake;
+    if (wake)
+        presenterWoken_ = true;
     lock_.unlock();
     if (wake)
         backend_.wakePresenter();

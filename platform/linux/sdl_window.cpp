@@ -377,10 +377,8 @@ void SdlWindow::run() {
     {
         std::lock_guard guard(commandLock_);
         display = display_;
-        if (video)
-            wakeEventType_ = SDL_RegisterEvents(1);
-        if (wakeEventType_ == static_cast<Uint32>(-1))
-            wakeEventType_ = 0;
+        const Uint32 type = video ? SDL_RegisterEvents(1) : 0;
+        wakeEventType_ = type == static_cast<Uint32>(-1) ? 0 : type;
     }
     Presenter presenter(display, video, handle_);
     // Event-driven: a pass runs when the window has events (input, expose)
