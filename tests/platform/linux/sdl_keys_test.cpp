@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 namespace schlingo::platform::sdl {
 namespace {
@@ -32,6 +33,16 @@ TEST(SdlKeys, ScanCodesFollowKeyPositionsAndFoldTheExtendedPrefix) {
     EXPECT_EQ(toSet1(SDL_SCANCODE_UP), 72);
     EXPECT_EQ(toSet1(SDL_SCANCODE_F12), 88);
     EXPECT_EQ(toSet1(SDL_SCANCODE_NONUSBACKSLASH), 86);
+    // The twins that share a folded code are told apart by the prefix.
+    for (auto [key, twin] : {std::pair{SDL_SCANCODE_LCTRL, SDL_SCANCODE_RCTRL},
+                             {SDL_SCANCODE_LALT, SDL_SCANCODE_RALT},
+                             {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER},
+                             {SDL_SCANCODE_KP_8, SDL_SCANCODE_UP},
+                             {SDL_SCANCODE_KP_PERIOD, SDL_SCANCODE_DELETE}}) {
+        EXPECT_EQ(toSet1(key), toSet1(twin));
+        EXPECT_FALSE(isExtended(key)) << key;
+        EXPECT_TRUE(isExtended(twin)) << twin;
+    }
     EXPECT_EQ(toSet1(SDL_SCANCODE_UNKNOWN), 0);
     EXPECT_EQ(toSet1(SDL_SCANCODE_F13), 0);
     EXPECT_EQ(toSet1(static_cast<SDL_Scancode>(SDL_NUM_SCANCODES - 1)), 0);
