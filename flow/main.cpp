@@ -3,10 +3,19 @@
 #include "flow/startup.hpp"
 #include "platform/backend.hpp"
 #include "platform/host.hpp"
+#include "schlingo_version.hpp"
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
-int main() {
+int main(int argc, char** argv) {
+    // For packagers and players asking which one they have; every other
+    // argument is ignored, as ever.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("Schlingo " SCHLINGO_VERSION);
+        return 0;
+    }
     const std::unique_ptr<schlingo::platform::Backend> backend =
         schlingo::platform::makeDesktopBackend();
     // One instance for the whole run; it is never destroyed, the process ends

@@ -2,6 +2,7 @@
 
 #include "flow/program.hpp"
 #include "platform/random.hpp"
+#include "schlingo_version.hpp"
 
 namespace schlingo {
 
@@ -68,7 +69,7 @@ void chooseCategory(Options& options, WordList& words, int category, int maxTrie
 } // namespace
 
 const char* const infoText =
-    "Schlingo 1.0\r\n\r\n"
+    "Schlingo " SCHLINGO_VERSION "\r\n\r\n"
     "Galgenm\xE4nnchen einmal anders: Hier h\xE4ngt der Rechner!\r\n\r\n"
     "Raten Sie das Wort Buchstabe f\xFCr Buchstabe, mit der Tastatur oder per Mausklick auf "
     "die Buchstabentafel.\r\n"

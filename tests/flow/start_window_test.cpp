@@ -1,6 +1,7 @@
 #include "flow/start_window.hpp"
 
 #include "platform/random.hpp"
+#include "schlingo_version.hpp"
 #include "support/scripted_program.hpp"
 
 #include <gtest/gtest.h>
@@ -198,7 +199,11 @@ TEST(StartWindow, InfoShowsTheAboutTextOwnedByTheWindow) {
     ASSERT_EQ(s.backend.messages().size(), 1u);
     const MessageBox& box = s.backend.messages()[0].box;
     EXPECT_EQ(box.text, infoText);
-    EXPECT_EQ(box.text.rfind("Schlingo 1.0\r\n\r\nGalgenm\xE4nnchen einmal anders", 0), 0u);
+    // The version of the whole project, as the packages and --version carry it.
+    EXPECT_EQ(box.text.rfind(std::string("Schlingo ") + SCHLINGO_VERSION +
+                                 "\r\n\r\nGalgenm\xE4nnchen einmal anders",
+                             0),
+              0u);
     EXPECT_NE(box.text.find("Esc beendet das Programm."), std::string::npos);
     EXPECT_EQ(box.title, "Schlingo");
     EXPECT_EQ(box.icon, MessageBox::Icon::Information);

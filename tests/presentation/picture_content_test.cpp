@@ -276,5 +276,79 @@ TEST(PictureContent, IconHoldsThreeSizesWithMasksAndTheRawCopy) {
     }
 }
 
+std::uint32_t be32(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) << 24 | static_cast<std::uint32_t>(b[at + 1]) << 16 |
+           static_cast<std::uint32_t>(b[at + 2]) << 8 | static_cast<std::uint32_t>(b[at + 3]);
+}
+
+// The menus' PNG icons: the icon picture at 48 and 128 pixels, row by row in
+// R, G, B, A, unfiltered, in stored deflate blocks that add up.
+TEST(PictureContent, MenuIconsArePngsOfTheIconPicture) {
+    for (int n : {48, 128}) {
+        SCOPED_TRACE(n);
+        const auto png =
+            readWholeFile(repo / "resources" / ("schlingo-" + std::to_string(n) + ".png"));
+        ASSERT_TRUE(png.has_value());
+        const Bytes& b = *png;
+        const Bytes signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        ASSERT_TRUE(std::equal(signature.begin(), signature.end(), b.begin()));
+        std::vector<std::string> types;
+        Bytes zlib;
+        for (std::size_t at = 8; at + 12 <= b.size();) {
+            const std::size_t length = be32(b, at);
+            ASSERT_LE(at + 12 + length, b.size());
+            types.emplace_back(b.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                               b.begin() + static_cast<std::ptrdiff_t>(at + 8));
+            const auto data = b.begin() + static_cast<std::ptrdiff_t>(at + 8);
+            if (types.back() == "IHDR") {
+                ASSERT_EQ(length, 13u);
+                EXPECT_EQ(be32(b, at + 8), static_cast<std::uint32_t>(n));
+                EXPECT_EQ(be32(b, at + 12), static_cast<std::uint32_t>(n));
+                EXPECT_EQ(Bytes(data + 8, data + 13), (Bytes{8, 6, 0, 0, 0}));
+            } else if (types.back() == "IDAT") {
+                zlib.insert(zlib.end(), data, data + static_cast<std::ptrdiff_t>(length));
+            }
+            at += 12 + length;
+        }
+        EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+        ASSERT_GE(zlib.size(), 6u);
+        EXPECT_EQ((zlib[0] * 256 + zlib[1]) % 31, 0); // the zlib header's check bits
+        Bytes rows;
+        std::size_t at = 2;
+        bool last = false;
+        while (!last) {
+            ASSERT_LE(at + 5, zlib.size());
+            last = (zlib[at] & 1) != 0;
+            ASSERT_EQ(zlib[at] & 6, 0) << "not a stored block";
+            const std::size_t length = zlib[at + 1] | zlib[at + 2] << 8;
+            ASSERT_EQ(length ^ (zlib[at + 3] | zlib[at + 4] << 8), 0xFFFFu);
+            ASSERT_LE(at + 5 + length, zlib.size());
+            rows.insert(rows.end(), zlib.begin() + static_cast<std::ptrdiff_t>(at + 5),
+                        zlib.begin() + static_cast<std::ptrdiff_t>(at + 5 + length));
+            at += 5 + length;
+        }
+        ASSERT_EQ(at + 4, zlib.size());
+        std::uint32_t sum1 = 1, sum2 = 0;
+        for (std::uint8_t byte : rows) {
+            sum1 = (sum1 + byte) % 65521;
+            sum2 = (sum2 + sum1) % 65521;
+        }
+        EXPECT_EQ(be32(zlib, at), sum2 << 16 | sum1);
+        const Canvas icon = iconPicture(n);
+        const std::size_t stride = 1 + 4 * static_cast<std::size_t>(n);
+        ASSERT_EQ(rows.size(), stride * static_cast<std::size_t>(n));
+        for (int y = 0; y < n; ++y) {
+            ASSERT_EQ(rows[stride * static_cast<std::size_t>(y)], 0) << "row " << y;
+            for (int x = 0; x < n; ++x) {
+                const std::uint8_t* p = &rows[stride * static_cast<std::size_t>(y) + 1 +
+                                              4 * static_cast<std::size_t>(x)];
+                const Colour c = icon.at(x, y);
+                ASSERT_EQ((Colour{p[3]} << 24 | Colour{p[0]} << 16 | Colour{p[1]} << 8 | p[2]), c)
+                    << "pixel " << x << "," << y;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace schlingo::content

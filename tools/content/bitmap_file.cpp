@@ -193,4 +193,74 @@ Bytes rawBgra(const Canvas& canvas) {
     return out;
 }
 
+namespace {
+
+void putBig32(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
+    }
+}
+
+std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+void putChunk(Bytes& out, const char* type, const Bytes& data) {
+    putBig32(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    putBig32(out, crc32(out.data() + start, out.size() - start));
+}
+
+} // namespace
+
+Bytes encodePng(const Canvas& canvas) {
+    const int w = canvas.width(), h = canvas.height();
+    Bytes rows; // each row: filter type 0, then R, G, B, A per pixel
+    for (int y = 0; y < h; ++y) {
+        rows.push_back(0);
+        for (int x = 0; x < w; ++x) {
+            const Colour c = canvas.at(x, y);
+            for (int shift : {16, 8, 0, 24}) {
+                rows.push_back(static_cast<std::uint8_t>((c >> shift) & 0xFF));
+            }
+        }
+    }
+    Bytes zlib = {0x78, 0x01}; // deflate, 32 KiB window, no dictionary
+    std::size_t at = 0;
+    do {
+        const std::size_t n = std::min<std::size_t>(rows.size() - at, 0xFFFF);
+        zlib.push_back(at + n == rows.size() ? 1 : 0); // last block?, stored
+        put16(zlib, static_cast<std::uint32_t>(n));
+        put16(zlib, static_cast<std::uint32_t>(~n & 0xFFFF));
+        zlib.insert(zlib.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
+                    rows.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+    } while (at < rows.size());
+    std::uint32_t a = 1, b = 0; // Adler-32 of the uncompressed rows
+    for (std::uint8_t byte : rows) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    putBig32(zlib, b << 16 | a);
+
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    putBig32(header, static_cast<std::uint32_t>(w));
+    putBig32(header, static_cast<std::uint32_t>(h));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, filters, no interlace
+    putChunk(out, "IHDR", header);
+    putChunk(out, "IDAT", zlib);
+    putChunk(out, "IEND", {});
+    return out;
+}
+
 } // namespace schlingo::content

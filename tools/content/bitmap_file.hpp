@@ -1,5 +1,5 @@
 #pragma once
-// Windows bitmap, icon and raw pixel encodings of a canvas.
+// Windows bitmap, icon, PNG and raw pixel encodings of a canvas.
 
 #include "tools/content/canvas.hpp"
 
@@ -27,5 +27,10 @@ Bytes encodeIcon(const std::vector<Canvas>& images);
 
 // Rows from the top, each pixel as the bytes blue, green, red, alpha.
 Bytes rawBgra(const Canvas& canvas);
+
+// A PNG with 8-bit red, green, blue and alpha, its image data in stored
+// (uncompressed) deflate blocks: no compression library needed, and the small
+// icons it is made for stay small enough.
+Bytes encodePng(const Canvas& canvas);
 
 } // namespace schlingo::content

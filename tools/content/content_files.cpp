@@ -35,6 +35,11 @@ std::vector<ContentFile> pictureFiles() {
     files.push_back({"resources/schlingo.ico",
                      encodeIcon({iconPicture(16), iconPicture(32), iconPicture(48)})});
     files.push_back({"resources/schlingo-48.bgra", rawBgra(iconPicture(48))});
+    // The desktop menus' icons (hicolor theme) on Linux.
+    for (int size : {48, 128}) {
+        files.push_back(
+            {"resources/schlingo-" + std::to_string(size) + ".png", encodePng(iconPicture(size))});
+    }
     return files;
 }
 
