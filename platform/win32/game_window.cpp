@@ -297,6 +297,8 @@ private:
             clientWidth_ = LOWORD(lParam);
             clientHeight_ = HIWORD(lParam);
             forceFull_ = true;
+            // The picture moves and grows: all of the client is painted anew.
+            InvalidateRect(hwnd, nullptr, FALSE);
             break;
         case WM_ERASEBKGND:
             return 1; // WM_PAINT covers every pixel
