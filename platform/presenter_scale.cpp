@@ -49,12 +49,17 @@ bool scaleRequested(std::string_view requested) {
     return value && *value >= 1 && *value <= maxRequestedScale;
 }
 
+bool desktopScaleGiven(std::string_view desktopScale) {
+    const auto value = wholeNumber(desktopScale);
+    return value && *value >= 1;
+}
+
 int chooseScale(std::string_view requested, std::string_view desktopScale,
                 std::string_view desktopDpi) {
     if (scaleRequested(requested))
         return *wholeNumber(requested);
-    if (const auto scale = wholeNumber(desktopScale); scale && *scale >= 1)
-        return *scale;
+    if (desktopScaleGiven(desktopScale))
+        return *wholeNumber(desktopScale);
     if (const auto dpi = dpiValue(desktopDpi))
         return std::max(1, *dpi / 96);
     return 1;

@@ -20,6 +20,8 @@ int chooseScale(std::string_view requested, std::string_view desktopScale = {},
 // True when `requested` asks for a factor chooseScale takes (Windows leaves the
 // scaling to the system otherwise).
 bool scaleRequested(std::string_view requested);
+// True when `desktopScale` names a factor, so that Xft.dpi is not needed.
+bool desktopScaleGiven(std::string_view desktopScale);
 
 // The value of Xft.dpi in an X resource database text ("Xft.dpi:\t192\n..."),
 // empty when it has none.

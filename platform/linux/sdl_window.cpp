@@ -50,7 +50,7 @@ std::string_view environment(const char* name) {
 int windowScale() {
     const std::string_view requested = environment("SCHLINGO_SCALE");
     const std::string_view desktop = environment("GDK_SCALE");
-    if (scaleRequested(requested) || chooseScale("", desktop) > 1)
+    if (scaleRequested(requested) || desktopScaleGiven(desktop))
         return chooseScale(requested, desktop);
     std::string dpi;
     if (::Display* x = XOpenDisplay(nullptr)) {

@@ -13,17 +13,27 @@ TEST(PresenterScale, FactorFromTheSettings) {
         int factor;
     };
     const Row rows[] = {
-        {"", "", "", 1},        {"2", "", "", 2},     {"4", "1", "96", 4},
-        {" 3\n", "", "", 3},    {"0", "", "", 1},     // out of range: the desktop decides
-        {"5", "2", "", 2},                            // out of range: the desktop decides
-        {"1.5", "", "", 1},                           // not a whole number
-        {"zwei", "", "192", 2}, {"1", "2", "192", 1}, // the player's choice wins over the desktop
-        {"", "2", "", 2},       {"", "3", "96", 3},   // GDK_SCALE before Xft.dpi
-        {"", "0", "192", 2},    {"", "x", "192", 2},  {"", "", "96", 1},
-        {"", "", "144", 1}, // 1.5 rounds down
-        {"", "", "191.9", 1},   {"", "", "192", 2},   {"", "", "288.0", 3},
-        {"", "", "48", 1}, // at least 1
-        {"", "", "-192", 1},
+        {"", "", "", 1},        // nothing set
+        {"2", "", "", 2},       // the player's factor
+        {"4", "1", "96", 4},    // the player's factor wins over the desktop's
+        {"1", "2", "192", 1},   //
+        {" 3\n", "", "", 3},    // blanks around it
+        {"0", "", "", 1},       // out of range: the desktop decides
+        {"5", "2", "", 2},      //
+        {"1.5", "", "", 1},     // not a whole number
+        {"zwei", "", "192", 2}, //
+        {"", "2", "", 2},       // GDK_SCALE
+        {"", "3", "96", 3},     // GDK_SCALE before Xft.dpi
+        {"", "1", "192", 1},    //
+        {"", "0", "192", 2},    // no factor: Xft.dpi
+        {"", "x", "192", 2},    //
+        {"", "", "96", 1},      // Xft.dpi / 96
+        {"", "", "144", 1},     // rounded down
+        {"", "", "191.9", 1},   //
+        {"", "", "192", 2},     //
+        {"", "", "288.0", 3},   //
+        {"", "", "48", 1},      // at least 1
+        {"", "", "-192", 1},    //
     };
     for (const Row& row : rows)
         EXPECT_EQ(chooseScale(row.requested, row.desktopScale, row.desktopDpi), row.factor)
@@ -32,6 +42,10 @@ TEST(PresenterScale, FactorFromTheSettings) {
     EXPECT_TRUE(scaleRequested("1"));
     EXPECT_FALSE(scaleRequested(""));
     EXPECT_FALSE(scaleRequested("5"));
+    EXPECT_TRUE(desktopScaleGiven("1"));
+    EXPECT_TRUE(desktopScaleGiven("6"));
+    EXPECT_FALSE(desktopScaleGiven("0"));
+    EXPECT_FALSE(desktopScaleGiven(""));
 }
 
 TEST(PresenterScale, XftDpiFromTheResourceDatabase) {
