@@ -426,27 +426,35 @@ private:
     void blit(HDC dc, int first, int count) {
         if (count <= 0 || shadowWidth_ <= 0)
             return;
+        const Placement place =
+            placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
+        const int factor = place.factor;
+        const int width = shadowWidth_ * factor;
+        const Pixel* rows = shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_;
+        if (factor > 1) {
+            // Whole blocks, made here: cheaper than StretchDIBits under Wine.
+            blocks_.resize(static_cast<std::size_t>(width) * count * factor);
+            Pixel* out = blocks_.data();
+            for (int row = 0; row < count; ++row) {
+                const Pixel* line = rows + static_cast<std::size_t>(row) * shadowWidth_;
+                Pixel* wide = out;
+                for (int column = 0; column < shadowWidth_; ++column)
+                    out = std::fill_n(out, factor, line[column]);
+                for (int copy = 1; copy < factor; ++copy)
+                    out = std::copy_n(wide, width, out);
+            }
+            rows = blocks_.data();
+        }
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = shadowWidth_;
-        info.bmiHeader.biHeight = -count;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -count * factor;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        const Pixel* rows = shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_;
-        const Placement place =
-            placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
-        if (place.factor == 1) {
-            SetDIBitsToDevice(dc, place.left, place.top + first, static_cast<DWORD>(shadowWidth_),
-                              static_cast<DWORD>(count), 0, 0, 0, static_cast<UINT>(count), rows,
-                              &info, DIB_RGB_COLORS);
-            return;
-        }
-        // Whole blocks, no smoothing.
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchDIBits(dc, place.left, place.top + first * place.factor, shadowWidth_ * place.factor,
-                      count * place.factor, 0, 0, shadowWidth_, count, rows, &info, DIB_RGB_COLORS,
-                      SRCCOPY);
+        SetDIBitsToDevice(dc, place.left, place.top + first * factor, static_cast<DWORD>(width),
+                          static_cast<DWORD>(count * factor), 0, 0, 0,
+                          static_cast<UINT>(count * factor), rows, &info, DIB_RGB_COLORS);
     }
 
     GameWindow& owner_;
@@ -462,6 +470,7 @@ private:
     int wheelRest_ = 0;
     std::vector<Pixel> shadow_; // what the window shows
     int shadowWidth_ = 0, shadowHeight_ = 0;
+    std::vector<Pixel> blocks_; // rows of the shadow at the factor, for one blit
 };
 
 void registerClass() {
