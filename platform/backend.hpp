@@ -80,10 +80,12 @@ public:
     // window is made); blocks until the new window exists and is shown. Destroys an
     // open graphics window first. The new window starts black: the frame buffer
     // it shows is the one openScreen puts in place after this returns, never the
-    // previous window's. The client area is exactly width x height,
-    // centred on the desktop, with title bar, system menu, minimise and
-    // maximise buttons, no sizing border, the default icon, brought to the
-    // foreground. title is Windows-1252.
+    // previous window's. The client area is exactly width x height game
+    // pixels times the back end's whole scale factor (1 unless the player or
+    // the desktop asks for more), centred on the desktop, with title bar,
+    // system menu, minimise and maximise buttons, the default icon, brought to
+    // the foreground. Maximised, the picture is shown at the largest whole
+    // factor that fits, centred on black. title is Windows-1252.
     virtual void openWindow(int width, int height, const std::string& title) = 0;
 
     // Game thread; does not block. Shows the Windows-1252 title on the open

@@ -1,12 +1,15 @@
 #include "platform/linux/sdl_window.hpp"
 
 #include "platform/linux/sdl_keys.hpp"
+#include "platform/presenter_scale.hpp"
 #include "platform/text_codec.hpp"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -37,25 +40,51 @@ int buttonBit(Uint8 button) {
     }
 }
 
+std::string_view environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The player's factor, else the desktop's: GDK_SCALE, else the X resource
+// Xft.dpi that GTK reads as well.
+int windowScale() {
+    const std::string_view requested = environment("SCHLINGO_SCALE");
+    const std::string_view desktop = environment("GDK_SCALE");
+    if (scaleRequested(requested) || desktopScaleGiven(desktop))
+        return chooseScale(requested, desktop);
+    std::string dpi;
+    if (::Display* x = XOpenDisplay(nullptr)) {
+        if (const char* resources = XResourceManagerString(x))
+            dpi = xftDpiResource(resources);
+        XCloseDisplay(x);
+    }
+    return chooseScale(requested, desktop, dpi);
+}
+
 // Everything SDL: lives on the presenter thread only.
 class Presenter {
 public:
-    Presenter(Display* display, bool video, std::atomic<std::uintptr_t>& handle)
-        : display_(display), video_(video), handle_(handle) {}
+    Presenter(Display* display, bool video, int scale, std::atomic<std::uintptr_t>& handle)
+        : display_(display), video_(video), scale_(scale), handle_(handle) {}
 
     void open(int width, int height, const std::string& cp1252Title) {
         close();
         if (!video_)
             return;
+        // Resizable only so that the window manager offers maximising: a
+        // larger client shows the picture at the largest whole factor.
         window_ = SDL_CreateWindow(cp1252ToUtf8(cp1252Title).c_str(), SDL_WINDOWPOS_CENTERED,
-                                   SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_SHOWN);
+                                   SDL_WINDOWPOS_CENTERED, width * scale_, height * scale_,
+                                   SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
         if (window_ == nullptr)
             return;
+        SDL_SetWindowMinimumSize(window_, width * scale_, height * scale_);
         SDL_RaiseWindow(window_);
         SDL_StartTextInput();
         windowId_ = SDL_GetWindowID(window_);
-        clientWidth_ = width;
-        clientHeight_ = height;
+        SDL_GetWindowSize(window_, &clientWidth_, &clientHeight_);
+        frameWidth_ = width;
+        frameHeight_ = height;
         forceFull_ = true;
         // Black until the frame made for this window is in place.
         if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
@@ -154,8 +183,17 @@ private:
         }
     }
 
-    bool inside(int x, int y) const {
-        return x >= 0 && y >= 0 && x < clientWidth_ && y < clientHeight_;
+    // Display::lock held. Client pixel (x, y) in game pixels; outside the
+    // picture (the black border included) the pointer is outside.
+    void pointerAt(Input& input, int x, int y) const {
+        const Placement place =
+            placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
+        if (const GamePoint game = place.toGame(x, y); game.inside()) {
+            input.pointerMoved(game.x, game.y, true);
+        } else {
+            const GamePoint nearest = place.nearestGame(x, y);
+            input.pointerMoved(nearest.x, nearest.y, false);
+        }
     }
 
     // Display::lock held.
@@ -184,15 +222,13 @@ private:
             break;
         case SDL_MOUSEMOTION:
             if (event.motion.windowID == windowId_)
-                input.pointerMoved(event.motion.x, event.motion.y,
-                                   inside(event.motion.x, event.motion.y));
+                pointerAt(input, event.motion.x, event.motion.y);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             if (event.button.windowID != windowId_)
                 break;
-            input.pointerMoved(event.button.x, event.button.y,
-                               inside(event.button.x, event.button.y));
+            pointerAt(input, event.button.x, event.button.y);
             if (int bit = buttonBit(event.button.button); bit >= 0)
                 input.buttonChanged(bit, event.type == SDL_MOUSEBUTTONDOWN);
             break;
@@ -216,7 +252,7 @@ private:
                 input.setActive(false);
                 break;
             case SDL_WINDOWEVENT_ENTER:
-                input.pointerMoved(event.window.data1, event.window.data2, true);
+                pointerAt(input, event.window.data1, event.window.data2);
                 break;
             case SDL_WINDOWEVENT_LEAVE:
                 input.pointerMoved(-1, -1, false);
@@ -233,8 +269,9 @@ private:
         }
     }
 
-    // Display::lock held. Copies the rows to present into the window surface
-    // and returns the rectangle that really changed there.
+    // Display::lock held. Copies the rows to present into the window surface,
+    // each game pixel as a factor x factor block, and returns the rectangle
+    // that really changed there.
     SDL_Rect copyRows(SDL_Surface& surface) {
         Screen& screen = display_->screen;
         if (!screen.presentable())
@@ -246,8 +283,12 @@ private:
             return {0, 0, 0, 0};
 
         const int frameWidth = screen.presentWidth();
-        const int columns = std::min(frameWidth, surface.w);
-        const int lastRow = std::min({span.lastRow, screen.presentHeight() - 1, surface.h - 1});
+        const Placement place =
+            placePicture(frameWidth, screen.presentHeight(), surface.w, surface.h);
+        const int factor = place.factor;
+        const int columns = std::min(frameWidth, (surface.w - place.left) / factor);
+        const int lastRow = std::min(
+            {span.lastRow, screen.presentHeight() - 1, (surface.h - place.top) / factor - 1});
         if (columns <= 0 || lastRow < span.firstRow)
             return {0, 0, 0, 0};
         const Pixel* frame = screen.pixels();
@@ -255,30 +296,36 @@ private:
         const SDL_PixelFormat& format = *surface.format;
         const bool sameLayout = format.BytesPerPixel == 4 && format.Rmask == 0x00FF0000 &&
                                 format.Gmask == 0x0000FF00 && format.Bmask == 0x000000FF;
-
-        if (full && (surface.w > frameWidth || surface.h > screen.presentHeight()))
+        const int targetColumns = columns * factor;
+        const std::size_t rowBytes = static_cast<std::size_t>(targetColumns) * 4;
+        if (full && (place.left > 0 || place.top > 0 || place.width() < surface.w ||
+                     place.height() < surface.h))
             SDL_FillRect(&surface, nullptr, 0);
-        if (!sameLayout) {
-            SDL_ConvertPixels(columns, lastRow - span.firstRow + 1, SDL_PIXELFORMAT_ARGB8888,
-                              frame + static_cast<std::size_t>(span.firstRow) * frameWidth,
-                              frameWidth * 4, format.format,
-                              target + static_cast<std::size_t>(span.firstRow) * surface.pitch,
-                              surface.pitch);
-            if (full)
-                return {0, 0, surface.w, surface.h};
-            return {0, span.firstRow, columns, lastRow - span.firstRow + 1};
-        }
 
-        // The surface holds what the window shows: rows that a whole-screen
-        // unlock marked but did not change are not uploaded again.
-        const std::size_t rowBytes = static_cast<std::size_t>(columns) * 4;
         int first = -1, last = -1;
         for (int row = span.firstRow; row <= lastRow; ++row) {
-            const Pixel* source = frame + static_cast<std::size_t>(row) * frameWidth;
-            Uint8* destination = target + static_cast<std::size_t>(row) * surface.pitch;
-            if (!full && std::memcmp(destination, source, rowBytes) == 0)
+            const Pixel* line = frame + static_cast<std::size_t>(row) * frameWidth;
+            if (factor > 1) {
+                wide_.resize(static_cast<std::size_t>(targetColumns));
+                Pixel* out = wide_.data();
+                for (int column = 0; column < columns; ++column)
+                    out = std::fill_n(out, factor, line[column]);
+                line = wide_.data();
+            }
+            Uint8* destination =
+                target + static_cast<std::size_t>(place.top + row * factor) * surface.pitch +
+                static_cast<std::size_t>(place.left) * format.BytesPerPixel;
+            // The surface holds what the window shows: rows that a
+            // whole-screen unlock marked but did not change are not uploaded.
+            if (sameLayout && !full && std::memcmp(destination, line, rowBytes) == 0)
                 continue;
-            std::memcpy(destination, source, rowBytes);
+            for (int copy = 0; copy < factor; ++copy, destination += surface.pitch) {
+                if (sameLayout)
+                    std::memcpy(destination, line, rowBytes);
+                else
+                    SDL_ConvertPixels(targetColumns, 1, SDL_PIXELFORMAT_ARGB8888, line,
+                                      targetColumns * 4, format.format, destination, surface.pitch);
+            }
             if (first < 0)
                 first = row;
             last = row;
@@ -287,15 +334,18 @@ private:
             return {0, 0, surface.w, surface.h};
         if (first < 0)
             return {0, 0, 0, 0};
-        return {0, first, columns, last - first + 1};
+        return {place.left, place.top + first * factor, targetColumns, (last - first + 1) * factor};
     }
 
     Display* display_;
     bool video_;
+    int scale_; // the factor a window opens with
     std::atomic<std::uintptr_t>& handle_;
     SDL_Window* window_ = nullptr;
     Uint32 windowId_ = 0;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int frameWidth_ = 0, frameHeight_ = 0; // game pixels of the open window
+    std::vector<Pixel> wide_;              // one frame row, each pixel repeated
     bool forceFull_ = false;
     Uint16 keyMod_ = 0; // modifiers as of the last key event
     std::vector<SDL_Event> events_;
@@ -380,7 +430,7 @@ void SdlWindow::run() {
         const Uint32 type = video ? SDL_RegisterEvents(1) : 0;
         wakeEventType_ = type == static_cast<Uint32>(-1) ? 0 : type;
     }
-    Presenter presenter(display, video, handle_);
+    Presenter presenter(display, video, video ? windowScale() : 1, handle_);
     // Event-driven: a pass runs when the window has events (input, expose)
     // or the game has asked for something (wake), never on a clock.
     for (;;) {

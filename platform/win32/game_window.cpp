@@ -1,5 +1,6 @@
 #include "platform/win32/game_window.hpp"
 
+#include "platform/presenter_scale.hpp"
 #include "platform/text_codec.hpp"
 
 #ifndef NOMINMAX
@@ -10,6 +11,7 @@
 #undef MessageBox
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -98,20 +100,22 @@ std::optional<std::uint32_t> characterCode(WPARAM unit) {
 // Everything user32 and gdi32: lives on the presenter thread only.
 class Presenter {
 public:
-    Presenter(GameWindow& owner, Display* display, std::atomic<std::uintptr_t>& handle)
-        : owner_(owner), display_(display), handle_(handle) {}
+    Presenter(GameWindow& owner, Display* display, int scale, std::atomic<std::uintptr_t>& handle)
+        : owner_(owner), display_(display), scale_(scale), handle_(handle) {}
 
     void open(int width, int height, const std::string& cp1252Title) {
         close();
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        RECT outer{0, 0, width, height};
+        RECT outer{0, 0, width * scale_, height * scale_};
         AdjustWindowRectEx(&outer, windowStyle, FALSE, 0);
         const int outerWidth = outer.right - outer.left;
         const int outerHeight = outer.bottom - outer.top;
         const int x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
         const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
-        clientWidth_ = width;
-        clientHeight_ = height;
+        clientWidth_ = width * scale_;
+        clientHeight_ = height * scale_;
+        frameWidth_ = width;
+        frameHeight_ = height;
         // Black until the frame made for this window is in place.
         shadow_.assign(static_cast<std::size_t>(width) * height, 0);
         shadowWidth_ = width;
@@ -293,6 +297,8 @@ private:
             clientWidth_ = LOWORD(lParam);
             clientHeight_ = HIWORD(lParam);
             forceFull_ = true;
+            // The picture moves and grows: all of the client is painted anew.
+            InvalidateRect(hwnd, nullptr, FALSE);
             break;
         case WM_ERASEBKGND:
             return 1; // WM_PAINT covers every pixel
@@ -306,13 +312,18 @@ private:
                 syncShadow(first, count);
             }
             blit(dc, 0, shadowHeight_);
-            // Beyond the frame buffer (a maximised window) the window is black.
+            // Around the picture (a maximised window) the window is black.
+            const Placement place = placement();
+            const int right = place.left + place.width(), bottom = place.top + place.height();
+            const int clientRight = std::max(clientWidth_, right);
+            const int clientBottom = std::max(clientHeight_, bottom);
             HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-            RECT right{shadowWidth_, 0, std::max(clientWidth_, shadowWidth_),
-                       std::max(clientHeight_, shadowHeight_)};
-            RECT below{0, shadowHeight_, shadowWidth_, std::max(clientHeight_, shadowHeight_)};
-            FillRect(dc, &right, black);
-            FillRect(dc, &below, black);
+            const RECT border[] = {{0, 0, clientRight, place.top},
+                                   {0, bottom, clientRight, clientBottom},
+                                   {0, place.top, place.left, bottom},
+                                   {right, place.top, clientRight, bottom}};
+            for (const RECT& part : border)
+                FillRect(dc, &part, black);
             EndPaint(hwnd, &paint);
             return 0;
         }
@@ -350,12 +361,22 @@ private:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
+    Placement placement() const {
+        return placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
+    }
+
+    // Client pixels to game pixels; outside the picture (the black border
+    // included) the pointer is outside.
     void pointer(LPARAM lParam) {
         const int x = GET_X_LPARAM(lParam);
         const int y = GET_Y_LPARAM(lParam);
-        const bool inside = x >= 0 && y >= 0 && x < clientWidth_ && y < clientHeight_;
+        const Placement place = placement();
+        GamePoint game = place.toGame(x, y);
+        const bool inside = game.inside();
+        if (!inside)
+            game = place.nearestGame(x, y);
         std::lock_guard guard(display_->lock);
-        display_->input.pointerMoved(x, y, inside);
+        display_->input.pointerMoved(game.x, game.y, inside);
     }
 
     // Display::lock held. Copies the rows to present into the shadow (what the
@@ -401,34 +422,55 @@ private:
     }
 
     // Presenter thread: rows [first, first + count) of the shadow to the window,
-    // one top-down 32-bit DIB.
+    // one top-down 32-bit DIB, each pixel a factor x factor block.
     void blit(HDC dc, int first, int count) {
         if (count <= 0 || shadowWidth_ <= 0)
             return;
+        const Placement place =
+            placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
+        const int factor = place.factor;
+        const int width = shadowWidth_ * factor;
+        const Pixel* rows = shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_;
+        if (factor > 1) {
+            // Whole blocks, made here: cheaper than StretchDIBits under Wine.
+            blocks_.resize(static_cast<std::size_t>(width) * count * factor);
+            Pixel* out = blocks_.data();
+            for (int row = 0; row < count; ++row) {
+                const Pixel* line = rows + static_cast<std::size_t>(row) * shadowWidth_;
+                Pixel* wide = out;
+                for (int column = 0; column < shadowWidth_; ++column)
+                    out = std::fill_n(out, factor, line[column]);
+                for (int copy = 1; copy < factor; ++copy)
+                    out = std::copy_n(wide, width, out);
+            }
+            rows = blocks_.data();
+        }
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = shadowWidth_;
-        info.bmiHeader.biHeight = -count;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -count * factor;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        SetDIBitsToDevice(dc, 0, first, static_cast<DWORD>(shadowWidth_), static_cast<DWORD>(count),
-                          0, 0, 0, static_cast<UINT>(count),
-                          shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_, &info,
-                          DIB_RGB_COLORS);
+        SetDIBitsToDevice(dc, place.left, place.top + first * factor, static_cast<DWORD>(width),
+                          static_cast<DWORD>(count * factor), 0, 0, 0,
+                          static_cast<UINT>(count * factor), rows, &info, DIB_RGB_COLORS);
     }
 
     GameWindow& owner_;
     Display* display_;
+    int scale_; // the factor a window opens with
     std::atomic<std::uintptr_t>& handle_;
     HWND hwnd_ = nullptr;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int frameWidth_ = 0, frameHeight_ = 0; // game pixels of the open window
     bool forceFull_ = false;
     bool trackingLeave_ = false; // TrackMouseEvent armed, or the leave timer set
     const bool underWine_ = runningUnderWine();
     int wheelRest_ = 0;
     std::vector<Pixel> shadow_; // what the window shows
     int shadowWidth_ = 0, shadowHeight_ = 0;
+    std::vector<Pixel> blocks_; // rows of the shadow at the factor, for one blit
 };
 
 void registerClass() {
@@ -523,7 +565,10 @@ void GameWindow::run() {
         std::lock_guard guard(commandLock_);
         display = display_;
     }
-    Presenter presenter(*this, display, handle_);
+    // Only the player's SCHLINGO_SCALE: otherwise the system scales the window.
+    const char* requested = std::getenv("SCHLINGO_SCALE");
+    Presenter presenter(*this, display, chooseScale(requested != nullptr ? requested : ""),
+                        handle_);
 
     // Event-driven: a pass runs when the window has messages (input, paint)
     // or the game has set the wake event, never on a clock.
