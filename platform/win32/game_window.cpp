@@ -11,6 +11,7 @@
 #undef MessageBox
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -95,6 +96,24 @@ std::optional<std::uint32_t> characterCode(WPARAM unit) {
     const unsigned char ansi = codePointToCp1252(static_cast<char32_t>(unit)).value_or('?');
     const std::string oem = toOem(std::string(1, static_cast<char>(ansi)));
     return oem.empty() ? oemReplacement : static_cast<unsigned char>(oem[0]);
+}
+
+// With the player's own factor the game window counts in device pixels, so a
+// high-density desktop does not stretch (and blur) the picture a second time.
+// Only this thread's windows: the start window and the message boxes are still
+// scaled by the system. Looked up at run time, as older Windows lacks it.
+void takeDevicePixels() {
+    using SetContext = void*(WINAPI*)(void*);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto set = user32 == nullptr
+                         ? nullptr
+                         : reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+                               GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    if (set == nullptr)
+        return;
+    // Per monitor v2, else per monitor (Windows 10 before 1703).
+    if (set(reinterpret_cast<void*>(static_cast<std::intptr_t>(-4))) == nullptr)
+        set(reinterpret_cast<void*>(static_cast<std::intptr_t>(-3)));
 }
 
 // Everything user32 and gdi32: lives on the presenter thread only.
@@ -567,6 +586,8 @@ void GameWindow::run() {
     }
     // Only the player's SCHLINGO_SCALE: otherwise the system scales the window.
     const char* requested = std::getenv("SCHLINGO_SCALE");
+    if (requested != nullptr && scaleRequested(requested))
+        takeDevicePixels();
     Presenter presenter(*this, display, chooseScale(requested != nullptr ? requested : ""),
                         handle_);
 
