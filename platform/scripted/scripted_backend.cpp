@@ -32,6 +32,11 @@ ScriptedBackend& ScriptedBackend::idle(int passes) {
     return *this;
 }
 
+ScriptedBackend& ScriptedBackend::idleUntilTheEnd() {
+    idleAtTheEnd_ = true;
+    return *this;
+}
+
 ScriptedBackend& ScriptedBackend::press(int scanCode) {
     pass({{ScriptEvent::Kind::KeyDown, scanCode}});
     return pass({{ScriptEvent::Kind::KeyUp, scanCode}});
@@ -132,11 +137,14 @@ void ScriptedBackend::sleepMilliseconds(int ms) {
 }
 
 void ScriptedBackend::pollFromGameThread() {
-    if (passes_.empty()) {
+    if (passes_.empty() && !idleAtTheEnd_) {
         throw ScriptExhausted("the program polled for input after the script ended");
     }
-    std::vector<ScriptEvent> events = std::move(passes_.front());
-    passes_.pop_front();
+    std::vector<ScriptEvent> events;
+    if (!passes_.empty()) {
+        events = std::move(passes_.front());
+        passes_.pop_front();
+    }
     if (display_ == nullptr) {
         return;
     }

@@ -84,6 +84,9 @@ public:
     // --- building the script: each call appends presenter passes ---
     ScriptedBackend& pass(std::vector<ScriptEvent> events = {});
     ScriptedBackend& idle(int passes);
+    // After the last pass, empty passes go on until the program ends: for a
+    // test whose end comes from another thread.
+    ScriptedBackend& idleUntilTheEnd();
     ScriptedBackend& press(int scanCode); // down for one pass, then up
     ScriptedBackend& pressTogether(std::vector<int> scanCodes);
     ScriptedBackend& typeKey(std::uint32_t code); // one typed key into the buffer
@@ -134,6 +137,7 @@ private:
 
     Display* display_ = nullptr;
     std::deque<std::vector<ScriptEvent>> passes_;
+    bool idleAtTheEnd_ = false;
     std::deque<StartWindowScript> startWindowScripts_;
     std::deque<MessageAnswer> answers_;
 

@@ -90,6 +90,11 @@ TEST(ScriptedClock, OnlySleepsMoveIt) {
     backend.sleepMilliseconds(-1);
     EXPECT_DOUBLE_EQ(backend.timerSeconds(), 5.25);
     EXPECT_THROW(backend.pollFromGameThread(), ScriptExhausted);
+    // Asked to, the script plays its passes and then idles instead of ending.
+    backend.idle(1).idleUntilTheEnd();
+    for (int poll = 0; poll < 3; ++poll)
+        EXPECT_NO_THROW(backend.pollFromGameThread());
+    EXPECT_EQ(backend.pendingPasses(), 0);
 }
 
 TEST(ScriptedPasses, EachPollPlaysOnePassAndANewWindowActivatesFirst) {

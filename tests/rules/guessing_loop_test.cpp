@@ -71,7 +71,8 @@ TEST(GuessingLoop, TheTriesCounterIsDrawnUnderTheScreenLockOnEveryPass) {
     GameFixture game;
     game.useWord("ab");
     game.startGame();
-    game.script().idle(100000);
+    // However slowly the looks come, the game waits for the watch's Esc.
+    game.script().idleUntilTheEnd();
     CounterWatch watch(game.program.display);
 
     EXPECT_EQ(game.play(), 0);
