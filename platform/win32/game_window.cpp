@@ -133,8 +133,6 @@ public:
         const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
         clientWidth_ = width * scale_;
         clientHeight_ = height * scale_;
-        frameWidth_ = width;
-        frameHeight_ = height;
         // Black until the frame made for this window is in place.
         shadow_.assign(static_cast<std::size_t>(width) * height, 0);
         shadowWidth_ = width;
@@ -381,7 +379,7 @@ private:
     }
 
     Placement placement() const {
-        return placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
+        return placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
     }
 
     // Client pixels to game pixels; outside the picture (the black border
@@ -445,8 +443,7 @@ private:
     void blit(HDC dc, int first, int count) {
         if (count <= 0 || shadowWidth_ <= 0)
             return;
-        const Placement place =
-            placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
+        const Placement place = placement();
         const int factor = place.factor;
         const int width = shadowWidth_ * factor;
         const Pixel* rows = shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_;
@@ -482,12 +479,11 @@ private:
     std::atomic<std::uintptr_t>& handle_;
     HWND hwnd_ = nullptr;
     int clientWidth_ = 0, clientHeight_ = 0;
-    int frameWidth_ = 0, frameHeight_ = 0; // game pixels of the open window
     bool forceFull_ = false;
     bool trackingLeave_ = false; // TrackMouseEvent armed, or the leave timer set
     const bool underWine_ = runningUnderWine();
     int wheelRest_ = 0;
-    std::vector<Pixel> shadow_; // what the window shows
+    std::vector<Pixel> shadow_; // what the window shows, in game pixels
     int shadowWidth_ = 0, shadowHeight_ = 0;
     std::vector<Pixel> blocks_; // rows of the shadow at the factor, for one blit
 };
