@@ -164,27 +164,40 @@ std::set<std::string> namesHere() {
 }
 
 // A file the player may write gets the game, wherever it lies; one he may not
-// write stays as it was. Nothing new appears in the folder either way.
+// write stays as it was. Nothing new appears in the folder either way, and the
+// table stays the file it was: its owner, group, mode and other names.
 TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
     struct Case {
         const char* what;
         mode_t files, folder;
         bool written;
+        bool othersFiles = false; // another player's, in the player's group
+        bool hardLinked = false;  // the table has a second name
     };
     for (const Case& c : {Case{"read-only files, writable folder", 0444, 0755, false},
                           Case{"writable files, read-only folder", 0640, 0555, true},
-                          Case{"read-only files, read-only folder", 0444, 0555, false}}) {
+                          Case{"read-only files, read-only folder", 0444, 0555, false},
+                          Case{"another player's group-writable files", 0664, 0755, true, true},
+                          Case{"a hard-linked table", 0640, 0755, true, false, true}}) {
         SCOPED_TRACE(c.what);
-        GameFixture game;
         const Player who = player();
+        // Only root hands files to another player; the tests run as root too.
+        if (c.othersFiles && geteuid() != 0) {
+            continue;
+        }
+        const uid_t owner = c.othersFiles ? geteuid() : who.uid;
+        GameFixture game;
         // Every entry is below 0: the game's 0 goes to the top.
         writeFile("Highscore.dat", tableOf(-20));
         writeFile("Statistik.txt", oldStatistics);
+        if (c.hardLinked) {
+            ASSERT_EQ(link("Highscore.dat", "Bestenliste.dat"), 0);
+        }
         readHighscores(game.program);
         scriptALostGame(game);
         const std::set<std::string> names = namesHere();
         for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
-            ASSERT_EQ(chown(name, who.uid, who.gid), 0);
+            ASSERT_EQ(chown(name, owner, who.gid), 0);
             ASSERT_EQ(chmod(name, c.files), 0);
         }
         ASSERT_EQ(chown(".", who.uid, who.gid), 0);
@@ -195,7 +208,9 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
         struct stat info {};
         ASSERT_EQ(stat("Highscore.dat", &info), 0);
         EXPECT_EQ(info.st_mode & 07777, c.files);
-        EXPECT_EQ(info.st_uid, who.uid);
+        EXPECT_EQ(info.st_uid, owner);
+        EXPECT_EQ(info.st_gid, who.gid);
+        EXPECT_EQ(info.st_nlink, c.hardLinked ? 2u : 1u);
         const std::string table = readFile("Highscore.dat").value_or("");
         const std::string log = readFile("Statistik.txt").value_or("");
         if (c.written) {
@@ -206,6 +221,9 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
         } else {
             EXPECT_EQ(table, tableOf(-20));
             EXPECT_EQ(log, oldStatistics);
+        }
+        if (c.hardLinked) {
+            EXPECT_EQ(readFile("Bestenliste.dat"), table);
         }
     }
 }
