@@ -22,6 +22,10 @@
 #include <unistd.h>
 #endif
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace schlingo::test {
 namespace {
 
@@ -232,32 +236,83 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
 
 #if defined(_WIN32)
 
-TEST(ReadOnlyFiles, ReadOnlyHighscoreAndStatisticsFilesStayAsTheyWere) {
+// A read-only table and log stay as they were; a table with a second name or
+// one held open by another program is written where it is.
+TEST(ReadOnlyFiles, ReadOnlyFilesStayAndOtherTablesAreWrittenWhereTheyAre) {
     namespace fs = std::filesystem;
-    GameFixture game;
-    writeFile("Highscore.dat", tableOf(-20));
-    writeFile("Statistik.txt", oldStatistics);
-    for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
-        fs::permissions(name,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-    }
-    auto writable = [] {
-        for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
-            fs::permissions(name, fs::perms::owner_write, fs::perm_options::add);
-        }
+    enum class Kind { ReadOnly, HardLinked, HeldOpen };
+    struct Case {
+        const char* what;
+        Kind kind;
     };
-    if (std::FILE* probe = platform::host::openFile("Statistik.txt", "ab")) {
-        // scripts/test-all runs these tests under Wine as an ordinary user.
-        std::fclose(probe);
+    std::string notApplicable;
+    for (const Case& c :
+         {Case{"read-only files", Kind::ReadOnly}, Case{"a hard-linked table", Kind::HardLinked},
+          Case{"a table held open without delete sharing", Kind::HeldOpen}}) {
+        SCOPED_TRACE(c.what);
+        GameFixture game;
+        writeFile("Highscore.dat", tableOf(-20));
+        writeFile("Statistik.txt", oldStatistics);
+        readHighscores(game.program);
+        auto writable = [] {
+            for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
+                fs::permissions(name, fs::perms::owner_write, fs::perm_options::add);
+            }
+        };
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.kind == Kind::ReadOnly) {
+            for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
+                fs::permissions(
+                    name, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+            }
+            if (std::FILE* probe = platform::host::openFile("Statistik.txt", "ab")) {
+                // scripts/test-all runs these tests under Wine as an ordinary user.
+                std::fclose(probe);
+                writable();
+                notApplicable = "this user writes read-only files (Wine run by root)";
+                continue;
+            }
+        } else if (c.kind == Kind::HardLinked) {
+            ASSERT_TRUE(::CreateHardLinkW(L"Bestenliste.dat", L"Highscore.dat", nullptr));
+        } else {
+            // As a viewer or a backup program may hold it.
+            held = ::CreateFileW(L"Highscore.dat", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        const auto names = [] {
+            std::set<std::string> here;
+            for (const auto& entry : fs::directory_iterator(".")) {
+                here.insert(entry.path().filename().string());
+            }
+            return here;
+        };
+        scriptALostGame(game);
+        const std::set<std::string> before = names();
+        EXPECT_EQ(loseAGame(game), 0);
+        if (held != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(held);
+        }
         writable();
-        GTEST_SKIP() << "this user writes read-only files (Wine run by root)";
+        EXPECT_EQ(names(), before);
+        const std::string table = readFile("Highscore.dat").value_or("");
+        const std::string log = readFile("Statistik.txt").value_or("");
+        if (c.kind == Kind::ReadOnly) {
+            EXPECT_EQ(table, tableOf(-20));
+            EXPECT_EQ(log, oldStatistics);
+        } else {
+            // Every entry was below the game's 0, which goes to the top.
+            EXPECT_EQ(table, tableOf(-19).substr(0, tableOf(-19).size() - 5) + " 0\r\n");
+            EXPECT_EQ(log.rfind(oldStatistics + " 0 ", 0), 0u) << log;
+        }
+        if (c.kind == Kind::HardLinked) {
+            EXPECT_EQ(readFile("Bestenliste.dat"), table);
+        }
     }
-    scriptALostGame(game);
-    EXPECT_EQ(loseAGame(game), 0);
-    writable();
-    EXPECT_EQ(readFile("Highscore.dat"), tableOf(-20));
-    EXPECT_EQ(readFile("Statistik.txt"), oldStatistics);
+    if (!notApplicable.empty()) {
+        GTEST_SKIP() << notApplicable;
+    }
 }
 
 #endif
