@@ -262,9 +262,9 @@ bool writeWholeFile(const std::string& name, std::string_view bytes) {
         }
         return ok;
     }
-    if (::ReplaceFileW(path.c_str(), temporary.c_str(), nullptr,
-                       REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                       nullptr)) {
+    // No merge errors are ignored: a replacement that cannot carry the old
+    // file's attributes and security over fails and goes in place below.
+    if (::ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, 0, nullptr, nullptr)) {
         return true;
     }
     const DWORD error = ::GetLastError();
@@ -274,8 +274,7 @@ bool writeWholeFile(const std::string& name, std::string_view bytes) {
         return ::MoveFileExW(temporary.c_str(), path.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
-    // Still in its place, but not to be replaced (held open without delete
-    // sharing, or this user may not delete it): written over instead.
+    // Still in its place, but not to be replaced as it is: written over instead.
     ::DeleteFileW(temporary.c_str());
     return rewriteInPlace(path, bytes);
 }
