@@ -67,6 +67,16 @@ void scriptALostGame(GameFixture& game) {
 }
 
 const std::string oldStatistics = "eine alte Zeile\r\n";
+// tableOf(-20) after a game of 0 points: the lowest entry out, the 0 on top.
+const std::string tableAfterALoss = tableOf(-19).substr(0, 45) + " 0\r\n";
+
+std::set<std::string> namesHere() {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
 
 #if defined(__linux__)
 
@@ -159,14 +169,6 @@ int loseAGameAs(const Player& who, GameFixture& game) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
-std::set<std::string> namesHere() {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 // A file the player may write gets the game, wherever it lies; one he may not
 // write stays as it was. Nothing new appears in the folder either way, and the
 // table stays the file it was: its owner, group, mode and other names.
@@ -191,7 +193,6 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
         }
         const uid_t owner = c.othersFiles ? geteuid() : who.uid;
         GameFixture game;
-        // Every entry is below 0: the game's 0 goes to the top.
         writeFile("Highscore.dat", tableOf(-20));
         writeFile("Statistik.txt", oldStatistics);
         if (c.hardLinked) {
@@ -218,7 +219,7 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
         const std::string table = readFile("Highscore.dat").value_or("");
         const std::string log = readFile("Statistik.txt").value_or("");
         if (c.written) {
-            EXPECT_EQ(table, tableOf(-19).substr(0, tableOf(-19).size() - 5) + " 0\r\n");
+            EXPECT_EQ(table, tableAfterALoss);
             // One whole line more, the game's score first.
             EXPECT_EQ(log.rfind(oldStatistics + " 0 ", 0), 0u) << log;
             EXPECT_EQ(log.find('\n', oldStatistics.size()), log.size() - 1) << log;
@@ -281,30 +282,18 @@ TEST(ReadOnlyFiles, ReadOnlyFilesStayAndOtherTablesAreWrittenWhereTheyAre) {
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
             ASSERT_NE(held, INVALID_HANDLE_VALUE);
         }
-        const auto names = [] {
-            std::set<std::string> here;
-            for (const auto& entry : fs::directory_iterator(".")) {
-                here.insert(entry.path().filename().string());
-            }
-            return here;
-        };
         scriptALostGame(game);
-        const std::set<std::string> before = names();
+        const std::set<std::string> before = namesHere();
         EXPECT_EQ(loseAGame(game), 0);
         if (held != INVALID_HANDLE_VALUE) {
             ::CloseHandle(held);
         }
         writable();
-        EXPECT_EQ(names(), before);
+        EXPECT_EQ(namesHere(), before);
         const std::string table = readFile("Highscore.dat").value_or("");
-        const std::string log = readFile("Statistik.txt").value_or("");
+        EXPECT_EQ(table, c.kind == Kind::ReadOnly ? tableOf(-20) : tableAfterALoss);
         if (c.kind == Kind::ReadOnly) {
-            EXPECT_EQ(table, tableOf(-20));
-            EXPECT_EQ(log, oldStatistics);
-        } else {
-            // Every entry was below the game's 0, which goes to the top.
-            EXPECT_EQ(table, tableOf(-19).substr(0, tableOf(-19).size() - 5) + " 0\r\n");
-            EXPECT_EQ(log.rfind(oldStatistics + " 0 ", 0), 0u) << log;
+            EXPECT_EQ(readFile("Statistik.txt"), oldStatistics);
         }
         if (c.kind == Kind::HardLinked) {
             EXPECT_EQ(readFile("Bestenliste.dat"), table);
