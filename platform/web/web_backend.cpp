@@ -33,6 +33,11 @@ EM_JS(int, pageHasFocus, (), {
 EM_JS(void, pagePaint, (const std::uint8_t* rgba, int width, int firstRow, int rows), {
     SchlingoPage.paint(HEAPU8.subarray(rgba, rgba + width * rows * 4), width, firstRow, rows);
 });
+// Seconds since the page's time origin, which differs from load to load: a
+// counter from 0 at every load would seed the same words every time.
+EM_JS(double, pageSeconds, (), {
+    return (performance.timeOrigin + performance.now()) / 1000;
+});
 EM_ASYNC_JS(void, pageSleep, (int ms), {
     await SchlingoPage.sleep(ms);
 });
@@ -135,7 +140,7 @@ public:
     }
     // The rows are shown when the game next waits: one paint per pass.
     void wakePresenter() override { woken_ = true; }
-    double timerSeconds() override { return emscripten_get_now() * 0.001; }
+    double timerSeconds() override { return pageSeconds(); }
     LocalTime localTime() override { return host::localTimeNow(); }
 
     MessageAnswer showMessage(const MessageBox& box) override {

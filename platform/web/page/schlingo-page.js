@@ -193,6 +193,9 @@
 
   function keyEvent(event, down) {
     if (!windowOpen || dialogsOpen > 0 || stopped) return;
+    // A key a box or the form took: the program may already have gone on
+    // when the event gets here, and must not see it too.
+    if (event.target instanceof Element && event.target.closest('dialog, form')) return;
     if (!pageFocused) {
       pageFocused = true;
       activationChanged();
@@ -308,9 +311,9 @@
   form.addEventListener('submit', (event) => event.preventDefault());
   form.addEventListener('keydown', (event) => {
     if (event.key !== 'Enter' || dialogsOpen > 0) return;
-    if (event.target instanceof HTMLButtonElement) return; // it clicks itself
-    event.preventDefault();
-    if (defaultButton) defaultButton.click();
+    event.preventDefault(); // no key press left over for a box this opens
+    if (event.target instanceof HTMLButtonElement) event.target.click();
+    else if (defaultButton) defaultButton.click();
   });
 
   async function nextFormClick() {
@@ -371,7 +374,13 @@
       });
       const onKey = (event) => {
         const visible = Object.values(boxButtons).filter((button) => !button.hidden);
-        if (yesNoCancel && (event.key === 'j' || event.key === 'J')) answer(YES);
+        // Enter answers on its key-down, as on the desktop: the browser's own
+        // activation would wait for the key press and reach the next box too.
+        if (event.key === 'Enter') {
+          const focused = clicks.find(([button]) => button === document.activeElement);
+          if (focused) focused[1]();
+          else answer(yesNoCancel ? YES : OK);
+        } else if (yesNoCancel && (event.key === 'j' || event.key === 'J')) answer(YES);
         else if (yesNoCancel && (event.key === 'n' || event.key === 'N')) answer(NO);
         else if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
           const at = visible.indexOf(document.activeElement);
@@ -384,7 +393,9 @@
         event.preventDefault();
         answer(escape);
       };
-      const onClose = () => answer(escape);
+      // A box closed other than by an answer; the close event of the box
+      // before, which comes a task later, finds this one open and is no answer.
+      const onClose = () => { if (!box.open) answer(escape); };
       function cleanUp() {
         clicks.forEach(([button, handler]) => button.removeEventListener('click', handler));
         box.removeEventListener('keydown', onKey);
