@@ -10,8 +10,8 @@ namespace {
 
 constexpr int bufferSlots = 16;
 constexpr int sleepStepMs = 50; // how often a key may end a long sleep
-// A tap stays latched at most this many presenter passes (about half a second)
-// while the game does not look at the key table.
+// A tap stays latched at most this many key-table refreshes while no game pass
+// starts (the game waits for a key or shows a box, say).
 constexpr int maxUnseenPasses = 50;
 
 struct BiosCodes {
@@ -67,8 +67,12 @@ int Input::isKeyDown(int scanCode) {
     if (scanCode < 0 || scanCode > 127)
         return 0;
     std::lock_guard guard(lock_);
-    gameLooked_ = true;
-    return open_ && table_[static_cast<std::size_t>(scanCode)] ? -1 : 0;
+    const auto i = static_cast<std::size_t>(scanCode);
+    // Only a pass that started after the tap counts as having seen it: a pass
+    // under way may have tested this key before the tap came.
+    if (table_[i] && latched_[i] && passes_ > latchPass_[i])
+        latchSeen_[i] = true;
+    return open_ && table_[i] ? -1 : 0;
 }
 
 std::string Input::readKey() {
@@ -146,17 +150,21 @@ MouseState Input::readMouse() {
     // would not.
     if (backend_.presenterFeedsInput())
         refreshKeyTable();
+    ++passes_;
+    refreshesSincePass_ = 0;
     samePasses_ = changes_ == passStart_ ? samePasses_ + 1 : 0;
     passStart_ = changes_;
     return mouseNow();
 }
 
-void Input::waitForInput(int freePasses) {
+void Input::waitForInput(int freePasses, bool passChangedState) {
     if (!backend_.presenterFeedsInput()) {
         if (freePasses <= 0)
             backend_.sleepMilliseconds(1);
         return;
     }
+    if (passChangedState)
+        return;
     std::unique_lock guard(lock_);
     if (samePasses_ + 1 < freePasses)
         return;
@@ -228,27 +236,30 @@ void Input::keyEvent(int scanCode, bool down, bool extended) {
     if (down) {
         latched_[i] = true;
         latchShown_[i] = false;
+        latchSeen_[i] = false;
+        latchPass_[i] = passes_;
     }
 }
 
 void Input::refreshKeyTable() {
     if (!active_)
         return;
-    // Latches the game has seen go; so do all shown ones once it has not
-    // looked for a long while.
-    const bool expire = gameLooked_ || ++unseenPasses_ >= maxUnseenPasses;
+    // Latches a pass has seen go; so do all shown ones once no pass has
+    // started for a long while.
+    const bool expireShown = ++refreshesSincePass_ >= maxUnseenPasses;
     bool differs = false;
     for (std::size_t i = 0; i < table_.size(); ++i) {
-        if (expire && latchShown_[i])
+        if (latchSeen_[i] || (expireShown && latchShown_[i])) {
             latched_[i] = false;
+            latchSeen_[i] = false;
+        }
         latchShown_[i] = latched_[i];
         const bool down = held_[i] || held_[i + 128] || latched_[i];
         differs = differs || down != table_[i];
         table_[i] = down;
     }
-    if (expire)
-        unseenPasses_ = 0;
-    gameLooked_ = false;
+    if (expireShown)
+        refreshesSincePass_ = 0;
     if (differs)
         changed();
 }
@@ -277,6 +288,7 @@ void Input::setActive(bool active) {
         held_.fill(false);
         latched_.fill(false);
         latchShown_.fill(false);
+        latchSeen_.fill(false);
     }
     // A release that happened while another window had the focus never comes
     // here; a button left down would read as an endless click.
