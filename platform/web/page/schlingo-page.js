@@ -470,9 +470,11 @@
   });
   function showFilesList() {
     const status = $('files-status').textContent;
+    const chosen = $('files-upload-target').value;
     panel.close();
     showFiles();
     $('files-status').textContent = status;
+    $('files-upload-target').value = chosen;
   }
 
   // --- the end of the program ----------------------------------------------
