@@ -302,6 +302,7 @@
     });
     form.hidden = false;
     $('loading').hidden = true;
+    performance.mark('schlingo-start-form'); // for the load-time bench
     // The focus starts on the chosen word list, so the keyboard can play:
     // arrows within a group, Tab to the next, Space to check, Enter to start.
     const first = inputs.find((input) => input.type === 'radio' && input.checked) || inputs[0];
@@ -364,7 +365,7 @@
         if (box.open) box.close();
         dialogClosed();
         box.dataset.answer = String(value);
-        resolve(value);
+        if (!stopped) resolve(value); // a tab taken over does not go on
       };
       const clicks = [[boxButtons.ok, OK], [boxButtons.yes, YES], [boxButtons.no, NO],
                       [boxButtons.cancel, CANCEL]].map(([button, value]) => {
@@ -518,7 +519,7 @@
     },
     sleep(ms) {
       if (stopped) return never;
-      return new Promise((resolve) => setTimeout(resolve, ms));
+      return new Promise((resolve) => setTimeout(() => { if (!stopped) resolve(); }, ms));
     },
     // Resolves at the next event handed over, or after ms (-1: none).
     nextEvent(ms) {
@@ -532,7 +533,7 @@
         if (ms >= 0) {
           timer = setTimeout(() => {
             waiter = null;
-            resolve();
+            if (!stopped) resolve();
           }, ms);
         }
         if (queue.length > 0) flush();
