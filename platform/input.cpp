@@ -103,14 +103,8 @@ void Input::sleepFor(int milliseconds) {
         const auto start = std::chrono::steady_clock::now();
         std::unique_lock guard(lock_);
         const auto arrived = [this] { return keyArrived_; };
-        bool ended;
-        if (checkedMs < 0) {
-            inputChanged_.wait(guard, arrived);
-            ended = true;
-        } else {
-            ended = inputChanged_.wait_until(guard, start + std::chrono::milliseconds(checkedMs),
-                                             arrived);
-        }
+        const auto deadline = start + std::chrono::milliseconds(checkedMs);
+        const bool ended = waitUntil(guard, checkedMs < 0 ? nullptr : &deadline, arrived);
         if (ended) {
             keyArrived_ = false;
             return;
@@ -174,7 +168,33 @@ void Input::waitForInput(int freePasses, bool passChangedState) {
     std::unique_lock guard(lock_);
     if (samePasses_ + 1 < freePasses)
         return;
-    inputChanged_.wait(guard, [this] { return changes_ != passStart_; });
+    waitUntil(guard, nullptr, [this] { return changes_ != passStart_; });
+}
+
+template <typename Done>
+bool Input::waitUntil(std::unique_lock<std::mutex>& guard,
+                      const std::chrono::steady_clock::time_point* deadline, Done done) {
+    while (!done()) {
+        int milliseconds = -1;
+        if (deadline != nullptr) {
+            const auto left = *deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero())
+                return false;
+            milliseconds =
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+        }
+        // Without a presenter thread the events are fed while this one waits.
+        guard.unlock();
+        const bool awaited = backend_.awaitWindowEvent(milliseconds);
+        guard.lock();
+        if (!awaited) {
+            if (deadline != nullptr)
+                return inputChanged_.wait_until(guard, *deadline, done);
+            inputChanged_.wait(guard, done);
+            return true;
+        }
+    }
+    return true;
 }
 
 // --- presenter thread, Display::lock held ---

@@ -8,6 +8,7 @@
 #include "platform/backend.hpp"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -114,6 +115,12 @@ private:
     MouseState mouseNow() const;
     void changed(); // something a pass reads changed: wake a waiting game thread
     template <typename Change> void changePointer(Change change);
+    // Display::lock held through `guard`: blocks until done() or the deadline
+    // (none when null); true when done. Waits on inputChanged_, or awaits the
+    // window's events where the back end has no presenter thread.
+    template <typename Done>
+    bool waitUntil(std::unique_lock<std::mutex>& guard,
+                   const std::chrono::steady_clock::time_point* deadline, Done done);
 
     Backend& backend_;
     std::mutex& lock_;

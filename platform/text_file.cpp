@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -105,8 +106,9 @@ std::int32_t integerFromFloatItem(std::string_view item) {
         return 0; // below 0.1
     }
     const std::string text = digits + "e" + std::to_string(scale);
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    // strtod, not from_chars: libc++ 13 has no floating-point from_chars. The
+    // program never changes the C locale, so the point is always '.'.
+    const double value = std::strtod(text.c_str(), nullptr);
     const double f = std::floor(value);
     const double diff = value - f;
     const double nearest = diff < 0.5   ? f

@@ -631,6 +631,73 @@ TEST_F(PresenterWaitTest, GamePassesSeeEveryTapAndWaitBetweenThem) {
     EXPECT_LE(passes, 3 * static_cast<int>(taps.size()) + 5);
 }
 
+// The browser's kind of back end: no presenter thread; the window's events
+// are fed while the game thread waits in awaitWindowEvent, one step a call.
+class AwaitingBackend : public FakeBackend {
+public:
+    std::mutex* lock = nullptr;
+    Input* input = nullptr;
+    std::vector<std::function<void()>> events; // one per await, under the lock
+    std::vector<int> awaits;                   // the milliseconds each was given
+
+    bool awaitWindowEvent(int milliseconds) override {
+        awaits.push_back(milliseconds);
+        const std::size_t n = awaits.size() - 1;
+        if (n < events.size()) {
+            std::lock_guard guard(*lock);
+            events[n]();
+        } else if (milliseconds >= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); // no event came
+        } else {
+            // An endless wait with no event to come would hang the game.
+            ADD_FAILURE() << "awaited without a deadline after the last event";
+            std::lock_guard guard(*lock);
+            input->postKey(0);
+            input->pointerMoved(static_cast<int>(awaits.size()), 0, true);
+        }
+        return true;
+    }
+};
+
+TEST(AwaitedInput, WaitsAwaitTheWindowsEventsUntilOneChangesWhatTheyWaitFor) {
+    AwaitingBackend backend;
+    std::mutex lock;
+    backend.lock = &lock;
+    backend.presenterThread = true;
+    Input input{backend, lock};
+    backend.input = &input;
+    {
+        std::lock_guard guard(lock);
+        input.screenOpened(940, 320);
+        input.setActive(true);
+    }
+    // A pass that changed nothing waits; a key event without its refresh
+    // changes nothing a pass reads, so the wait goes on to the next event.
+    input.readMouse();
+    backend.events = {[&] { input.keyEvent(30, true); }, [&] { input.refreshKeyTable(); }};
+    input.waitForInput(0);
+    EXPECT_EQ(backend.awaits, (std::vector<int>{-1, -1}));
+    input.readMouse();
+    EXPECT_EQ(input.isKeyDown(30), -1);
+
+    // Waiting for a key: a pointer move is no key, the typed one ends it.
+    backend.awaits.clear();
+    backend.events = {[&] { input.pointerMoved(3, 3, true); }, [&] { input.postKey('a'); }};
+    input.sleepFor(-1);
+    EXPECT_EQ(backend.awaits, (std::vector<int>{-1, -1}));
+    EXPECT_EQ(input.readKey(), "a") << "the key stays for readKey";
+
+    // A long sleep without keys awaits until its last check, then sleeps the rest.
+    backend.awaits.clear();
+    backend.events.clear();
+    input.sleepFor(200);
+    ASSERT_FALSE(backend.awaits.empty());
+    EXPECT_GT(backend.awaits.front(), 0);
+    EXPECT_LE(backend.awaits.front(), 100);
+    ASSERT_EQ(backend.sleeps.size(), 1u);
+    EXPECT_LE(backend.sleeps.front(), 101);
+}
+
 TEST(BiosExtendedCode, FollowsShiftAndCtrlAndLeavesF10Out) {
     EXPECT_EQ(biosExtendedCode(NamedKey::Up, false, false), 72);
     EXPECT_EQ(biosExtendedCode(NamedKey::Down, false, false), 80);
