@@ -146,11 +146,15 @@ public:
         if (window_ == nullptr)
             return fail(sdlFailure("SDL_CreateWindow"));
         SDL_SetWindowMinimumSize(window_, logicalWidth, logicalHeight);
-        // A tiling compositor (sway) stretches a window of no fixed size to its
-        // tile; this one keeps the size it asked for.
-        if (wayland_)
-            SDL_SetWindowMaximumSize(window_, logicalWidth, logicalHeight);
         SDL_ShowWindow(window_);
+        // A tiling compositor (sway) stretches a window of no fixed size to
+        // its tile; this one keeps the size it asked for. SDL's Wayland driver
+        // tells the compositor only once the window is shown (its toplevel
+        // exists from then on), so the sizes are set again here.
+        if (wayland_) {
+            SDL_SetWindowMinimumSize(window_, logicalWidth, logicalHeight);
+            SDL_SetWindowMaximumSize(window_, logicalWidth, logicalHeight);
+        }
         // X brings the new window to the front at once, before the start
         // window can follow it. Wayland's compositor focuses a new window
         // itself; SDL's raise there is an activation request without the
