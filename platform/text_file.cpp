@@ -2,10 +2,10 @@
 #include "platform/host.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -105,8 +105,9 @@ std::int32_t integerFromFloatItem(std::string_view item) {
         return 0; // below 0.1
     }
     const std::string text = digits + "e" + std::to_string(scale);
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    // No decimal point, so the locale cannot matter; libc++ 13 has no
+    // from_chars for double.
+    const double value = std::strtod(text.c_str(), nullptr);
     const double f = std::floor(value);
     const double diff = value - f;
     const double nearest = diff < 0.5   ? f

@@ -80,7 +80,6 @@ private:
     std::size_t bufferPos_ = 0;
     long long size_ = 0, position_ = 0; // raw bytes: noted at opening, consumed
     bool hitEndMarker_ = false;         // a byte 26 or a read failure ended the file
-    int rawPending_ = -1;               // byte looked at after a CR, not consumed
     int pushedBack_ = -1;
     std::int64_t column_ = 0;
     std::string pending_;         // append: the line being built; replacement: everything
