@@ -25,6 +25,9 @@
 namespace schlingo::test {
 namespace {
 
+// Every test here needs the operating system's processes or permissions.
+#if defined(__linux__) || defined(_WIN32)
+
 std::string tableOf(std::int32_t first) {
     std::string text;
     for (int i = 0; i < 10; ++i) {
@@ -63,6 +66,8 @@ void scriptALostGame(GameFixture& game) {
 }
 
 const std::string oldStatistics = "eine alte Zeile\r\n";
+
+#endif
 
 #if defined(__linux__)
 
