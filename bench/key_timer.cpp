@@ -1,12 +1,18 @@
 // Key to pixels, seen from outside the program: for each letter, sends the
 // key press with XTest and times the first DAMAGE event of the given window;
 // then releases the key and lets the window settle before the next one.
+// Letters of COUNTER (misses) are held down until the tries counter inside the
+// rectangle X,Y,W,H of the window is drawn again, and that time is printed too:
+// the game must redraw it while the key is still held. Auto-repeat is off
+// while it runs, so a held key sends one press.
 //
-//   schlingo_key_timer WINDOW_ID LETTERS
+//   schlingo_key_timer WINDOW_ID LETTERS [COUNTER X,Y,W,H]
 //
 // WINDOW_ID as xwininfo prints it (0x...). The window, or one inside it, must
-// have the keyboard focus. Prints one "key_ms VALUE" line per letter, then
-// "median VALUE worst VALUE"; exits 1 when a key drew nothing within a second.
+// have the keyboard focus. Prints one "key_ms VALUE" line per letter and one
+// "counter_ms VALUE" per counter letter, then "median VALUE worst VALUE";
+// exits 1 when a key drew nothing within a second, or a held miss left the
+// counter as it was.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -27,9 +33,21 @@ using Clock = std::chrono::steady_clock;
 
 int damageBase = 0;
 
-// True when a damage event arrived before the deadline. Every event is
-// acknowledged, so the next change reports again.
-bool waitForDamage(Display* display, Damage damage, Clock::time_point deadline) {
+struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+bool overlaps(const XRectangle& r, const Area& a) {
+    return r.x < a.x + a.width && a.x < r.x + r.width && r.y < a.y + a.height &&
+           a.y < r.y + r.height;
+}
+
+// True when a damage event (inside `area`, when one is given) arrived before
+// the deadline. Every event is acknowledged, so the next change reports again.
+// `inArea`, when given, tells whether the event found lay inside `counter`.
+bool waitForDamage(Display* display, Damage damage, Clock::time_point deadline,
+                   const Area* area = nullptr, const Area* counter = nullptr,
+                   bool* inArea = nullptr) {
     for (;;) {
         while (XPending(display) > 0) {
             XEvent event;
@@ -37,6 +55,11 @@ bool waitForDamage(Display* display, Damage damage, Clock::time_point deadline) 
             if (event.type == damageBase + XDamageNotify) {
                 XDamageSubtract(display, damage, None, None);
                 XFlush(display);
+                const auto& notify = reinterpret_cast<const XDamageNotifyEvent&>(event);
+                if (area != nullptr && !overlaps(notify.area, *area))
+                    continue;
+                if (inArea != nullptr)
+                    *inArea = counter != nullptr && overlaps(notify.area, *counter);
                 return true;
             }
         }
@@ -81,12 +104,19 @@ bool focusInside(Display* display, Window window) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: schlingo_key_timer WINDOW_ID LETTERS\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: schlingo_key_timer WINDOW_ID LETTERS [COUNTER X,Y,W,H]\n");
         return 2;
     }
     const Window window = std::strtoul(argv[1], nullptr, 0);
     const std::string letters = argv[2];
+    const std::string counterLetters = argc == 5 ? argv[3] : "";
+    Area counter;
+    if (argc == 5 && std::sscanf(argv[4], "%d,%d,%d,%d", &counter.x, &counter.y, &counter.width,
+                                 &counter.height) != 4) {
+        std::fprintf(stderr, "the counter's rectangle is X,Y,W,H\n");
+        return 2;
+    }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         std::fprintf(stderr, "no X display\n");
@@ -102,7 +132,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window 0x%lx does not have the keyboard focus\n", window);
         return 2;
     }
-    const Damage damage = XDamageCreate(display, window, XDamageReportNonEmpty);
+    // Raw rectangles: each event tells where it was drawn.
+    const Damage damage = XDamageCreate(display, window, XDamageReportRawRectangles);
+    // The player's auto-repeat comes back however the run ends.
+    struct RepeatOff {
+        Display* display;
+        bool wasOn;
+        ~RepeatOff() {
+            if (wasOn) {
+                XAutoRepeatOn(display);
+                XSync(display, False);
+            }
+        }
+    };
+    XKeyboardState keyboard{};
+    XGetKeyboardControl(display, &keyboard);
+    const RepeatOff repeatOff{display, keyboard.global_auto_repeat == AutoRepeatModeOn};
+    XAutoRepeatOff(display);
     XSync(display, False);
     // A window that draws on its own would time its own ticks, not the keys.
     const int idle = settle(display, damage, 300) == 0 ? 0 : settle(display, damage, 1000);
@@ -120,21 +166,35 @@ int main(int argc, char** argv) {
         const auto sent = Clock::now();
         XTestFakeKeyEvent(display, code, True, CurrentTime);
         XFlush(display);
-        const bool drawn = waitForDamage(display, damage, sent + std::chrono::seconds(1));
+        bool counterFirst = false;
+        const bool drawn = waitForDamage(display, damage, sent + std::chrono::seconds(1), nullptr,
+                                         &counter, &counterFirst);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+        bool counted = true;
+        double counterMs = ms;
+        // The field and the counter may come in one picture.
+        if (drawn && !counterFirst && counterLetters.find(letter) != std::string::npos) {
+            counted = waitForDamage(display, damage, sent + std::chrono::seconds(1), &counter);
+            counterMs = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+        }
         XTestFakeKeyEvent(display, code, False, CurrentTime);
         XFlush(display);
         if (!drawn) {
             std::fprintf(stderr, "\"%c\" drew nothing within a second\n", letter);
             return 1;
         }
+        if (!counted) {
+            std::fprintf(stderr, "\"%c\" held a second: the tries counter stayed\n", letter);
+            return 1;
+        }
         std::printf("key_ms %.2f\n", ms);
+        if (counterLetters.find(letter) != std::string::npos)
+            std::printf("counter_ms %.2f\n", counterMs);
         times.push_back(ms);
         // The rest of the letter's drawing and the release, before the next.
         settle(display, damage, 150);
     }
     XDamageDestroy(display, damage);
-    XCloseDisplay(display);
     if (times.empty())
         return 2;
     std::sort(times.begin(), times.end());

@@ -5,11 +5,12 @@
 namespace schlingo {
 struct Program;
 
-// Process start (steps 1 and 2) and then the game loop forever; the process
-// ends inside (Beenden, Esc, window close, missing word list).
+// The option defaults and then the game loop forever; the process ends
+// inside (Beenden, Esc, window close, missing word list).
 [[noreturn]] void runProgram(Program& program);
 
-// One pass of the game loop, steps 3 to 16: returns after a lost game.
+// One game: the start window, the data files, the greetings, the game screen
+// and the words; returns after a lost game.
 void playGame(Program& program);
 
 // Per-word reset, then the highscore table read again.

@@ -116,6 +116,20 @@ public:
     // pollFromGameThread, where a blocking wait could never end.
     virtual bool presenterFeedsInput() const { return false; }
 
+    // Game thread, without Display::lock held. For a back end without a
+    // presenter thread of its own (the browser), whose window events are
+    // handled on the game thread only while it waits: blocks until the next
+    // window event has been fed to the input or `milliseconds` have passed
+    // (-1: no limit), then returns true. The input's waits (Input::waitForInput,
+    // sleepFor where presenterFeedsInput) call it in place of their condition
+    // variable and look again after every return. Back ends with a presenter
+    // thread return false at once (the default): the input waits on its
+    // condition variable, which that thread notifies.
+    virtual bool awaitWindowEvent(int milliseconds) {
+        (void)milliseconds;
+        return false;
+    }
+
     // Game thread, without Display::lock held; does not block. The frame buffer
     // has changed rows the window does not show yet: the presenter, which
     // otherwise sleeps until a window event, shows them as soon as it can.

@@ -33,14 +33,17 @@ bool truncateFile(std::FILE* f, long long size);
 // Makes `bytes` the whole content of the file `name` (Windows-1252), which is
 // created if missing. The bytes go to a new file beside it, made exclusively
 // under a name nobody else uses, flushed to disk and renamed over it in one
-// step, so a killed program leaves the old or the new content. Where no file
-// can be made beside it (a read-only folder) but the file itself may be
-// written, it is rewritten in place with one write and cut to the new length.
-// A symbolic link stays a link (its target gets the bytes); the file keeps
-// its permissions. A read-only file, a directory or another non-regular file
-// in its place is left alone. False when the bytes were not written; the
-// temporary file is gone again then, and the old content stays wherever the
-// host can keep it.
+// step, so a killed program leaves the old or the new content. The new file
+// takes the old one's owner, group and permissions (Windows: its attributes
+// and security). Where that cannot be had, where the file has other names
+// (hard links) that a rename would leave behind, or where no file can be made
+// beside it or put in its place (a read-only folder, a file mounted or held
+// open there) but the file itself may be written, it is rewritten in place
+// with one write and cut to the new length. A symbolic link stays a link (its
+// target gets the bytes). A read-only file, a directory or another
+// non-regular file in its place is left alone. False when the bytes were not
+// written; the temporary file is gone again then, and the old content stays
+// wherever the host can keep it.
 bool writeWholeFile(const std::string& name, std::string_view bytes);
 
 // The directory that holds the program's executable, without a trailing

@@ -10,8 +10,8 @@ namespace {
 
 constexpr int bufferSlots = 16;
 constexpr int sleepStepMs = 50; // how often a key may end a long sleep
-// A tap stays latched at most this many presenter passes (about half a second)
-// while the game does not look at the key table.
+// A tap stays latched at most this many key-table refreshes while no game pass
+// starts (the game waits for a key or shows a box, say).
 constexpr int maxUnseenPasses = 50;
 
 struct BiosCodes {
@@ -67,8 +67,12 @@ int Input::isKeyDown(int scanCode) {
     if (scanCode < 0 || scanCode > 127)
         return 0;
     std::lock_guard guard(lock_);
-    gameLooked_ = true;
-    return open_ && table_[static_cast<std::size_t>(scanCode)] ? -1 : 0;
+    const auto i = static_cast<std::size_t>(scanCode);
+    // Only a pass that started after the tap counts as having seen it: a pass
+    // under way may have tested this key before the tap came.
+    if (table_[i] && latched_[i] && passes_ > latchPass_[i])
+        latchSeen_[i] = true;
+    return open_ && table_[i] ? -1 : 0;
 }
 
 std::string Input::readKey() {
@@ -99,14 +103,8 @@ void Input::sleepFor(int milliseconds) {
         const auto start = std::chrono::steady_clock::now();
         std::unique_lock guard(lock_);
         const auto arrived = [this] { return keyArrived_; };
-        bool ended;
-        if (checkedMs < 0) {
-            inputChanged_.wait(guard, arrived);
-            ended = true;
-        } else {
-            ended = inputChanged_.wait_until(guard, start + std::chrono::milliseconds(checkedMs),
-                                             arrived);
-        }
+        const auto deadline = start + std::chrono::milliseconds(checkedMs);
+        const bool ended = waitUntil(guard, checkedMs < 0 ? nullptr : &deadline, arrived);
         if (ended) {
             keyArrived_ = false;
             return;
@@ -152,21 +150,51 @@ MouseState Input::readMouse() {
     // would not.
     if (backend_.presenterFeedsInput())
         refreshKeyTable();
+    ++passes_;
+    refreshesSincePass_ = 0;
     samePasses_ = changes_ == passStart_ ? samePasses_ + 1 : 0;
     passStart_ = changes_;
     return mouseNow();
 }
 
-void Input::waitForInput(int freePasses) {
+void Input::waitForInput(int freePasses, bool passChangedState) {
     if (!backend_.presenterFeedsInput()) {
         if (freePasses <= 0)
             backend_.sleepMilliseconds(1);
         return;
     }
+    if (passChangedState)
+        return;
     std::unique_lock guard(lock_);
     if (samePasses_ + 1 < freePasses)
         return;
-    inputChanged_.wait(guard, [this] { return changes_ != passStart_; });
+    waitUntil(guard, nullptr, [this] { return changes_ != passStart_; });
+}
+
+template <typename Done>
+bool Input::waitUntil(std::unique_lock<std::mutex>& guard,
+                      const std::chrono::steady_clock::time_point* deadline, Done done) {
+    while (!done()) {
+        int milliseconds = -1;
+        if (deadline != nullptr) {
+            const auto left = *deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero())
+                return false;
+            milliseconds =
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+        }
+        // Without a presenter thread the events are fed while this one waits.
+        guard.unlock();
+        const bool awaited = backend_.awaitWindowEvent(milliseconds);
+        guard.lock();
+        if (!awaited) {
+            if (deadline != nullptr)
+                return inputChanged_.wait_until(guard, *deadline, done);
+            inputChanged_.wait(guard, done);
+            return true;
+        }
+    }
+    return true;
 }
 
 // --- presenter thread, Display::lock held ---
@@ -208,27 +236,30 @@ void Input::keyEvent(int scanCode, bool down, bool extended) {
     if (down) {
         latched_[i] = true;
         latchShown_[i] = false;
+        latchSeen_[i] = false;
+        latchPass_[i] = passes_;
     }
 }
 
 void Input::refreshKeyTable() {
     if (!active_)
         return;
-    // Latches the game has seen go; so do all shown ones once it has not
-    // looked for a long while.
-    const bool expire = gameLooked_ || ++unseenPasses_ >= maxUnseenPasses;
+    // Latches a pass has seen go; so do all shown ones once no pass has
+    // started for a long while.
+    const bool expireShown = ++refreshesSincePass_ >= maxUnseenPasses;
     bool differs = false;
     for (std::size_t i = 0; i < table_.size(); ++i) {
-        if (expire && latchShown_[i])
+        if (latchSeen_[i] || (expireShown && latchShown_[i])) {
             latched_[i] = false;
+            latchSeen_[i] = false;
+        }
         latchShown_[i] = latched_[i];
         const bool down = held_[i] || held_[i + 128] || latched_[i];
         differs = differs || down != table_[i];
         table_[i] = down;
     }
-    if (expire)
-        unseenPasses_ = 0;
-    gameLooked_ = false;
+    if (expireShown)
+        refreshesSincePass_ = 0;
     if (differs)
         changed();
 }
@@ -257,6 +288,7 @@ void Input::setActive(bool active) {
         held_.fill(false);
         latched_.fill(false);
         latchShown_.fill(false);
+        latchSeen_.fill(false);
     }
     // A release that happened while another window had the focus never comes
     // here; a button left down would read as an endless click.

@@ -8,6 +8,7 @@
 #include "platform/backend.hpp"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -65,21 +66,25 @@ public:
     void sleepFor(int milliseconds);
     // Also notes the input that the game's pass starts from.
     MouseState readMouse();
-    // The end of a polling pass. A pass that starts from the same input as the
-    // one before it (key table, key buffer, pointer, activation) decides and
-    // draws the same, so once `freePasses` passes in a row have started from
-    // the same input this blocks until the input changes. Where the input is
-    // fed on the game thread (scripted) nothing can change during a wait: it
-    // sleeps 1 ms when there are no free passes and returns.
-    void waitForInput(int freePasses);
+    // The end of a polling pass. A pass that changed the game's state (took a
+    // guess, switched the mode, drew a new counter) returns at once: the next
+    // pass reads that state, so it must follow now, not at the next key. A
+    // pass that changed nothing and starts from the same input as the one
+    // before it (key table, key buffer, pointer, activation) decides and draws
+    // the same, so once `freePasses` such passes in a row have run this blocks
+    // until the input changes. Where the input is fed on the game thread
+    // (scripted) nothing can change during a wait: it sleeps 1 ms when there
+    // are no free passes and returns.
+    void waitForInput(int freePasses, bool passChangedState = false);
 
     // --- presenter thread, Display::lock held ---
     // A physical key went down or up; scanCode is set 1 with the extended prefix
     // folded away (0..127), `extended` tells whether the prefix was there. The
     // table shows a code down while the key or its extended twin is held. A
     // press is latched: even when its release comes before the next refresh,
-    // the table shows the key down until the game has looked at it (isKeyDown)
-    // in at least one pass, so no tap is lost.
+    // the table shows the key down until a whole pass that started after the
+    // press (readMouse) has looked at it (isKeyDown), so no tap is lost, not
+    // even to a refresh in the middle of a pass.
     void keyEvent(int scanCode, bool down, bool extended = false);
     // After a batch of window events (and, where the presenter feeds the
     // input, at the start of each game pass): the table the game sees becomes
@@ -110,20 +115,28 @@ private:
     MouseState mouseNow() const;
     void changed(); // something a pass reads changed: wake a waiting game thread
     template <typename Change> void changePointer(Change change);
+    // Display::lock held through `guard`: blocks until done() or the deadline
+    // (none when null); true when done. Waits on inputChanged_, or awaits the
+    // window's events where the back end has no presenter thread.
+    template <typename Done>
+    bool waitUntil(std::unique_lock<std::mutex>& guard,
+                   const std::chrono::steady_clock::time_point* deadline, Done done);
 
     Backend& backend_;
     std::mutex& lock_;
     std::condition_variable inputChanged_; // used with Display::lock; changes_ moved on
     // All guarded by Display::lock.
-    std::array<bool, 128> table_{};      // what isKeyDown reports
-    std::array<bool, 256> held_{};       // physical state from events; + 128: extended twin
-    std::array<bool, 128> latched_{};    // pressed, not yet seen by the game
-    std::array<bool, 128> latchShown_{}; // the latch was in the table last refresh
-    bool gameLooked_ = false;            // isKeyDown ran since the last refresh
-    int unseenPasses_ = 0;               // refreshes the game has not looked at
-    std::uint64_t changes_ = 0;          // changes of what a pass reads so far
-    std::uint64_t passStart_ = 0;        // changes_ at the last readMouse
-    int samePasses_ = 0;                 // passes in a row started from passStart_
+    std::array<bool, 128> table_{};              // what isKeyDown reports
+    std::array<bool, 256> held_{};               // physical state from events; + 128: extended twin
+    std::array<bool, 128> latched_{};            // pressed, not yet seen by the game
+    std::array<bool, 128> latchShown_{};         // the latch was in the table last refresh
+    std::array<bool, 128> latchSeen_{};          // a pass started after the press looked at it
+    std::array<std::uint64_t, 128> latchPass_{}; // passes_ when the press came
+    std::uint64_t passes_ = 0;                   // game passes started (readMouse)
+    int refreshesSincePass_ = 0;                 // table refreshes since the last pass start
+    std::uint64_t changes_ = 0;                  // changes of what a pass reads so far
+    std::uint64_t passStart_ = 0;                // changes_ at the last readMouse
+    int samePasses_ = 0;                         // passes in a row started from passStart_
     std::array<std::uint32_t, 16> buffer_{};
     int readPos_ = 0, writePos_ = 0;
     bool keyArrived_ = false;

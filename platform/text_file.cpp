@@ -2,6 +2,7 @@
 #include "platform/host.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -105,8 +106,8 @@ std::int32_t integerFromFloatItem(std::string_view item) {
         return 0; // below 0.1
     }
     const std::string text = digits + "e" + std::to_string(scale);
-    // No decimal point, so the locale cannot matter; libc++ 13 has no
-    // from_chars for double.
+    // strtod, not from_chars: libc++ 13 has no floating-point from_chars. The
+    // program never changes the C locale, so the point is always '.'.
     const double value = std::strtod(text.c_str(), nullptr);
     const double f = std::floor(value);
     const double diff = value - f;

@@ -68,26 +68,32 @@ bool keyDown(Program& program, int scanCode) {
     return program.input().isKeyDown(scanCode) != 0;
 }
 
-// Ctrl+1/2/3: switches the mode until the first guess of the word.
-void modeKey(Program& program, int digit, const char* title, int kamikaze, int selbstmord) {
+// Ctrl+1/2/3: switches the mode until the first guess of the word. True when
+// it switched.
+bool modeKey(Program& program, int digit, const char* title, int kamikaze, int selbstmord) {
     if (!keyDown(program, ctrlScanCode) || !keyDown(program, digitScanCode[digit])) {
-        return;
+        return false;
     }
     if (program.word.modeSwitchAllowed == 1) {
         program.screen().setWindowTitle(title);
         program.options.kamikazeMode = kamikaze;
         program.options.selbstmordMode = selbstmord;
-    } else {
-        showGameMessage(program, "Sie haben bereits ein neues Spiel angefangen!");
+        return true;
     }
+    showGameMessage(program, "Sie haben bereits ein neues Spiel angefangen!");
+    return false;
 }
 
 } // namespace
 
-// One pass, L1..L12. False when the word's loop has ended.
+// One pass of the guessing loop: pointer, tries counter, one board rectangle,
+// the letter keys, Esc, the mode keys, then the win and loss checks and the
+// typed key. False when the word's loop has ended.
 bool guessingPass(Program& program) {
     WordState& word = program.word;
     platform::Input& input = program.input();
+    const int triesShown = word.triesLeft;
+    bool changedState = false;
 
     const platform::MouseState mouse = input.readMouse();
     word.mouseX = mouse.x;
@@ -100,11 +106,13 @@ bool guessingPass(Program& program) {
     const int clicked = clickedLetter(program, word.mouseX, word.mouseY, word.mouseButtons);
     if (clicked != 0 && word.letterUsed[clicked] == 0) {
         applyGuess(program, clicked);
+        changedState = true;
     }
 
     for (int i = 1; i <= 26; ++i) {
         if (keyDown(program, letters[i].scanCode) && word.letterUsed[i] == 0) {
             applyGuess(program, i);
+            changedState = true;
         }
     }
 
@@ -113,9 +121,9 @@ bool guessingPass(Program& program) {
         program.backend.exitProcess(0);
     }
 
-    modeKey(program, 1, "Schlingo - Modus: Normal", 0, 0);
-    modeKey(program, 2, "Schlingo - Modus: Kamikaze", 1, 0);
-    modeKey(program, 3, "Schlingo - Modus: Selbstmord", 0, 1);
+    changedState |= modeKey(program, 1, "Schlingo - Modus: Normal", 0, 0);
+    changedState |= modeKey(program, 2, "Schlingo - Modus: Kamikaze", 1, 0);
+    changedState |= modeKey(program, 3, "Schlingo - Modus: Selbstmord", 0, 1);
 
     int misses = 0;
     for (int i = 1; i <= letterCount; ++i) {
@@ -132,12 +140,15 @@ bool guessingPass(Program& program) {
         return false;
     }
 
-    // A pass that starts from the input of the last one changes nothing, so
-    // instead of polling (1 ms per pass, and none at all while the pointer is
-    // away or a button is down) the loop waits for the input to change. Only
-    // the button map's cursor moves while the left button alone is held:
-    // then every rectangle gets its turn first.
-    input.waitForInput(word.mouseButtons == 1 ? buttonCount : 0);
+    // The next pass draws the counter from this pass's misses and ends a word
+    // whose last try is gone, so after a guess, a mode switch or a new counter
+    // it follows at once, whatever the keys do. A pass that changed nothing
+    // and starts from the input of the last one would change nothing again,
+    // so instead of polling the loop then waits for the input to change. Only
+    // the button map's cursor moves while the left button alone is held: then
+    // every rectangle gets its turn first.
+    changedState = changedState || word.triesLeft != triesShown;
+    input.waitForInput(word.mouseButtons == 1 ? buttonCount : 0, changedState);
 
     const std::string key = input.readKey();
     if (key == "\x1b" || key == "\xffk") {
@@ -149,7 +160,7 @@ bool guessingPass(Program& program) {
 
 void playWords(Program& program) {
     for (;;) {
-        setUpWordScreen(program); // S1-S5 and S7; S6 changes nothing on screen
+        setUpWordScreen(program); // clearing the letter flags changes nothing on screen
         clearLetterFlags(program);
         program.screen().setForeground(0xFFFFFF);
 

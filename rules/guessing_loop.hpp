@@ -9,7 +9,7 @@ struct Program;
 void playWords(Program& program);
 // Takes the letter of this index (1..31) as the player's guess.
 void applyGuess(Program& program, int letterIndex);
-// One pass of the guessing loop (L1..L12); false once the word's loop has ended.
+// One pass of the guessing loop; false once the word's loop has ended.
 bool guessingPass(Program& program);
 // triesLeft by the game mode, with the current missCount.
 int computeTriesLeft(const Program& program);

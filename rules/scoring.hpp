@@ -4,8 +4,10 @@
 namespace schlingo {
 struct Program;
 
-// Steps E1..E8. Returns true when the game goes on with the next word, false
-// at game over. Does not return after Esc or close (wordFinished 0).
+// Settles the ended word: the abort, the hanged computer, the points, and at
+// game over the table, the statistics and the list. Returns true when the
+// game goes on with the next word, false at game over. Does not return after
+// Esc or close (wordFinished 0).
 bool finishWord(Program& program);
 
 } // namespace schlingo

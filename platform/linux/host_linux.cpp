@@ -135,12 +135,30 @@ std::string temporaryNameFor(const std::string& path) {
     return name;
 }
 
-enum class Temporary { CannotMake, Failed, Written, CannotLink };
+enum class Temporary { CannotMake, CannotKeep, Failed, Written, CannotLink };
+
+// Gives the new file the old one's owner, group and mode. False where this
+// user may not (another player's group-writable table) or the file system
+// will not: the table must not change hands or lose its permissions.
+bool takeOver(int fd, const struct stat& old) {
+    struct stat mine {};
+    if (::fstat(fd, &mine) != 0) {
+        return false;
+    }
+    // The owner first: a new owner clears the set-ID bits that the mode sets.
+    if ((mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        return false;
+    }
+    return (mine.st_mode & 07777) == (old.st_mode & 07777) ||
+           ::fchmod(fd, old.st_mode & 07777) == 0;
+}
 
 // The new content in a file of its own beside `path`. An unnamed file gets a
 // fresh name only once it is complete and on disk, so a killed writer leaves
-// at most that name, and only between the link and the rename. CannotMake and
-// Failed leave nothing behind; Written names the file in `temporary`.
+// at most that name, and only between the link and the rename. CannotMake,
+// CannotKeep (the file cannot be the old one's) and Failed leave nothing
+// behind; Written names the file in `temporary`.
 Temporary writeTemporary(const std::string& path, std::string_view bytes, const struct stat* old,
                          bool unnamed, std::string& temporary) {
     temporary.clear();
@@ -163,14 +181,15 @@ Temporary writeTemporary(const std::string& path, std::string_view bytes, const 
             return Temporary::CannotMake;
         }
     }
-    bool ok = writeAll(fd, bytes, 0);
-    if (ok && old != nullptr) {
-        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
-        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
-            // Only root may give a file away; the owner's own file stays theirs.
+    if (old != nullptr && !takeOver(fd, *old)) {
+        ::close(fd);
+        if (!unnamed) {
+            ::unlink(temporary.c_str());
         }
+        temporary.clear();
+        return Temporary::CannotKeep;
     }
-    ok = ok && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes, 0) && ::fsync(fd) == 0;
     bool linked = true;
     if (ok && unnamed) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
@@ -247,20 +266,26 @@ bool writeWholeFile(const std::string& name, std::string_view bytes) {
             return false;
         }
     }
+    // A rename would leave the file's other names with the old content.
+    if (exists && old.st_nlink > 1) {
+        return rewriteInPlace(path, bytes);
+    }
     std::string temporary;
     Temporary made = writeTemporary(path, bytes, exists ? &old : nullptr, true, temporary);
     if (made == Temporary::CannotLink) { // no /proc to name an unnamed file by
         made = writeTemporary(path, bytes, exists ? &old : nullptr, false, temporary);
     }
-    if (made == Temporary::CannotMake) {
+    if (made == Temporary::CannotMake || made == Temporary::CannotKeep) {
         return exists && rewriteInPlace(path, bytes);
     }
     if (made != Temporary::Written) {
         return false;
     }
+    // A rename can fail where a write does not: a file bind-mounted into the
+    // folder (EBUSY), another player's file in a sticky folder (EPERM).
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
-        return false;
+        return exists && rewriteInPlace(path, bytes);
     }
     syncDirectoryOf(path);
     return true;

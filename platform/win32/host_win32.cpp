@@ -137,6 +137,35 @@ std::optional<std::wstring> finalPath(const std::wstring& path) {
     return std::wstring(buffer.data(), length);
 }
 
+// ReplaceFileW wants whole paths (Wine's refuses a bare name).
+std::wstring fullPathOf(const std::wstring& path) {
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return path;
+    }
+    std::vector<wchar_t> buffer(needed);
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
+    return length > 0 && length < needed ? std::wstring(buffer.data(), length) : path;
+}
+
+// Whether a replacement may take the file's place: it needs to remove the
+// file (another program may hold it open without delete sharing, or this user
+// may write it but not delete it), and the file must have no other names
+// (hard links) that would keep the old content. Asked first because a failed
+// ReplaceFileW can leave a stray file of its own behind (Wine's does).
+bool mayReplace(const std::wstring& path) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool alone = ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1;
+    ::CloseHandle(file);
+    return alone;
+}
+
 // One write over the old content, then the cut to the new length; a write
 // that fails puts the old content back as far as it can.
 bool rewriteInPlace(const std::wstring& path, std::string_view bytes) {
@@ -176,7 +205,7 @@ bool rewriteInPlace(const std::wstring& path, std::string_view bytes) {
 } // namespace
 
 bool writeWholeFile(const std::string& name, std::string_view bytes) {
-    std::wstring path = wide(name);
+    std::wstring path = fullPathOf(wide(name));
     DWORD attributes = ::GetFileAttributesW(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
@@ -194,7 +223,11 @@ bool writeWholeFile(const std::string& name, std::string_view bytes) {
                                  FILE_ATTRIBUTE_DEVICE)) != 0) {
         return false;
     }
-    // The new file carries the old one's attributes (hidden, archive ...).
+    if (exists && !mayReplace(path)) {
+        return rewriteInPlace(path, bytes);
+    }
+    // The new file carries the old one's attributes (hidden, archive ...);
+    // ReplaceFileW gives it the old one's security too.
     DWORD kept = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
                         : 0;
@@ -217,12 +250,33 @@ bool writeWholeFile(const std::string& name, std::string_view bytes) {
     }
     bool ok = writeAll(file, bytes) && ::FlushFileBuffers(file);
     ok = ::CloseHandle(file) && ok;
-    ok = ok && ::MoveFileExW(temporary.c_str(), path.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok) {
         ::DeleteFileW(temporary.c_str());
+        return false;
     }
-    return ok;
+    if (!exists) {
+        ok = ::MoveFileExW(temporary.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        if (!ok) {
+            ::DeleteFileW(temporary.c_str());
+        }
+        return ok;
+    }
+    // No merge errors are ignored: a replacement that cannot carry the old
+    // file's attributes and security over fails and goes in place below.
+    if (::ReplaceFileW(path.c_str(), temporary.c_str(), nullptr, 0, nullptr, nullptr)) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        // The old file has left its name already; the new one goes there. If
+        // even that fails, the new content stays under the temporary name.
+        return ::MoveFileExW(temporary.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    // Still in its place, but not to be replaced as it is: written over instead.
+    ::DeleteFileW(temporary.c_str());
+    return rewriteInPlace(path, bytes);
 }
 
 std::string programDirectory() {

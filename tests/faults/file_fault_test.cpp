@@ -206,6 +206,21 @@ std::string tableOf(std::int32_t first) {
     return text;
 }
 
+// Word "ab", lost at the first miss, and the game with it: "" when the game
+// went on as usual with the loss message as its only message.
+std::string loseAGame(GameFixture& game) {
+    game.program.options.maxTries = 1;
+    game.startGame();
+    game.guess("c");
+    game.dismissList();
+    if (game.play().has_value())
+        return "!the program ended";
+    if (game.script().messageTexts() !=
+        std::vector<std::string>{"Sie haben leider verloren!\r\ngesuchtes Wort: ab"})
+        return "!other messages than the loss";
+    return "";
+}
+
 // A lost game on a full disk: the game ends as usual, and the table and the
 // log keep what they held, the log without a piece of the new line.
 std::string loseOnAFullDisk(GameFixture& game) {
@@ -217,17 +232,10 @@ std::string loseOnAFullDisk(GameFixture& game) {
     writeFile(statistics, old);
     writeFile("Highscore.dat", tableOf(-20));
     game.useWord("ab");
-    game.program.options.maxTries = 1;
     if (!fillDisk())
         return "!the disk did not fill up";
-    game.startGame();
-    game.guess("c");
-    game.dismissList();
-    if (game.play().has_value())
-        return "!the program ended";
-    if (game.script().messageTexts() !=
-        std::vector<std::string>{"Sie haben leider verloren!\r\ngesuchtes Wort: ab"})
-        return "!other messages than the loss";
+    if (const std::string failed = loseAGame(game); !failed.empty())
+        return failed;
     if (readFile("Highscore.dat") != tableOf(-20))
         return "!the table changed: " + readFile("Highscore.dat").value_or("<missing>");
     const std::string log = readFile(statistics).value_or("<missing>");
@@ -257,6 +265,26 @@ std::string loseOnAFullDisk(GameFixture& game) {
         return "!the second game's line is missing or torn";
     if (readFile("Highscore.dat") == tableOf(-20))
         return "!the second game's table was not written";
+    return "";
+}
+
+// The table bind-mounted over its name from another folder, as a container
+// gets a single file: nothing can be renamed over it, but it can be written,
+// and the lost game's table gets there.
+std::string loseWithAMountedTable(GameFixture& game) {
+    std::filesystem::create_directory("elsewhere");
+    writeFile("elsewhere/Highscore.dat", tableOf(-20));
+    writeFile("Highscore.dat", "");
+    if (mount("elsewhere/Highscore.dat", "Highscore.dat", nullptr, MS_BIND, nullptr) != 0)
+        return std::string("cannot bind-mount a file: ") + std::strerror(errno);
+    readHighscores(game.program);
+    game.useWord("ab");
+    if (const std::string failed = loseAGame(game); !failed.empty())
+        return failed;
+    const std::string table = readFile("elsewhere/Highscore.dat").value_or("<missing>");
+    // The game's 0 goes to the top, the lowest entry out.
+    if (table != tableOf(-19).substr(0, 45) + " 0\r\n")
+        return "!the mounted table holds: " + table;
     return "";
 }
 
@@ -310,13 +338,22 @@ TEST(NamedPipes, PipesInTheFilesPlacesNeitherHangNorCount) {
     EXPECT_EQ(verdict, 0) << "100 + 14 means the child hung until its alarm";
 }
 
-TEST(FullDisk, ALostGameOnAFullDiskLosesNothingAndSaysNothing) {
-    GameFixture game;
-    const std::string verdict =
-        onSmallDisk(std::filesystem::current_path().string(), 64, loseOnAFullDisk, game);
-    if (!verdict.empty() && verdict[0] != '!')
-        GTEST_SKIP() << verdict;
-    EXPECT_EQ(verdict, "");
+// A disk of its own, full or with a file mounted on it.
+TEST(FullDisk, ALostGameOnASmallDiskLosesNothingAndSaysNothing) {
+    struct Case {
+        const char* what;
+        FullDiskCheck check;
+    };
+    for (const Case& c : {Case{"a full disk", loseOnAFullDisk},
+                          Case{"the table bind-mounted over its name", loseWithAMountedTable}}) {
+        SCOPED_TRACE(c.what);
+        GameFixture game;
+        const std::string verdict =
+            onSmallDisk(std::filesystem::current_path().string(), 64, c.check, game);
+        if (!verdict.empty() && verdict[0] != '!')
+            GTEST_SKIP() << verdict;
+        EXPECT_EQ(verdict, "");
+    }
 }
 
 } // namespace

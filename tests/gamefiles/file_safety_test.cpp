@@ -22,6 +22,10 @@
 #include <unistd.h>
 #endif
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace schlingo::test {
 namespace {
 
@@ -66,6 +70,16 @@ void scriptALostGame(GameFixture& game) {
 }
 
 const std::string oldStatistics = "eine alte Zeile\r\n";
+// tableOf(-20) after a game of 0 points: the lowest entry out, the 0 on top.
+const std::string tableAfterALoss = tableOf(-19).substr(0, 45) + " 0\r\n";
+
+std::set<std::string> namesHere() {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
 
 #endif
 
@@ -160,36 +174,40 @@ int loseAGameAs(const Player& who, GameFixture& game) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
 }
 
-std::set<std::string> namesHere() {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 // A file the player may write gets the game, wherever it lies; one he may not
-// write stays as it was. Nothing new appears in the folder either way.
+// write stays as it was. Nothing new appears in the folder either way, and the
+// table stays the file it was: its owner, group, mode and other names.
 TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
     struct Case {
         const char* what;
         mode_t files, folder;
         bool written;
+        bool othersFiles = false; // another player's, in the player's group
+        bool hardLinked = false;  // the table has a second name
     };
     for (const Case& c : {Case{"read-only files, writable folder", 0444, 0755, false},
                           Case{"writable files, read-only folder", 0640, 0555, true},
-                          Case{"read-only files, read-only folder", 0444, 0555, false}}) {
+                          Case{"read-only files, read-only folder", 0444, 0555, false},
+                          Case{"another player's group-writable files", 0664, 0755, true, true},
+                          Case{"a hard-linked table", 0640, 0755, true, false, true}}) {
         SCOPED_TRACE(c.what);
-        GameFixture game;
         const Player who = player();
-        // Every entry is below 0: the game's 0 goes to the top.
+        // Only root hands files to another player; the tests run as root too.
+        if (c.othersFiles && geteuid() != 0) {
+            continue;
+        }
+        const uid_t owner = c.othersFiles ? geteuid() : who.uid;
+        GameFixture game;
         writeFile("Highscore.dat", tableOf(-20));
         writeFile("Statistik.txt", oldStatistics);
+        if (c.hardLinked) {
+            ASSERT_EQ(link("Highscore.dat", "Bestenliste.dat"), 0);
+        }
         readHighscores(game.program);
         scriptALostGame(game);
         const std::set<std::string> names = namesHere();
         for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
-            ASSERT_EQ(chown(name, who.uid, who.gid), 0);
+            ASSERT_EQ(chown(name, owner, who.gid), 0);
             ASSERT_EQ(chmod(name, c.files), 0);
         }
         ASSERT_EQ(chown(".", who.uid, who.gid), 0);
@@ -200,17 +218,22 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
         struct stat info {};
         ASSERT_EQ(stat("Highscore.dat", &info), 0);
         EXPECT_EQ(info.st_mode & 07777, c.files);
-        EXPECT_EQ(info.st_uid, who.uid);
+        EXPECT_EQ(info.st_uid, owner);
+        EXPECT_EQ(info.st_gid, who.gid);
+        EXPECT_EQ(info.st_nlink, c.hardLinked ? 2u : 1u);
         const std::string table = readFile("Highscore.dat").value_or("");
         const std::string log = readFile("Statistik.txt").value_or("");
         if (c.written) {
-            EXPECT_EQ(table, tableOf(-19).substr(0, tableOf(-19).size() - 5) + " 0\r\n");
+            EXPECT_EQ(table, tableAfterALoss);
             // One whole line more, the game's score first.
             EXPECT_EQ(log.rfind(oldStatistics + " 0 ", 0), 0u) << log;
             EXPECT_EQ(log.find('\n', oldStatistics.size()), log.size() - 1) << log;
         } else {
             EXPECT_EQ(table, tableOf(-20));
             EXPECT_EQ(log, oldStatistics);
+        }
+        if (c.hardLinked) {
+            EXPECT_EQ(readFile("Bestenliste.dat"), table);
         }
     }
 }
@@ -219,32 +242,71 @@ TEST(ReadOnlyFiles, TheGameWritesTheFilesThePlayerMayWriteAndNoOthers) {
 
 #if defined(_WIN32)
 
-TEST(ReadOnlyFiles, ReadOnlyHighscoreAndStatisticsFilesStayAsTheyWere) {
+// A read-only table and log stay as they were; a table with a second name or
+// one held open by another program is written where it is.
+TEST(ReadOnlyFiles, ReadOnlyFilesStayAndOtherTablesAreWrittenWhereTheyAre) {
     namespace fs = std::filesystem;
-    GameFixture game;
-    writeFile("Highscore.dat", tableOf(-20));
-    writeFile("Statistik.txt", oldStatistics);
-    for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
-        fs::permissions(name,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-    }
-    auto writable = [] {
-        for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
-            fs::permissions(name, fs::perms::owner_write, fs::perm_options::add);
-        }
+    enum class Kind { ReadOnly, HardLinked, HeldOpen };
+    struct Case {
+        const char* what;
+        Kind kind;
     };
-    if (std::FILE* probe = platform::host::openFile("Statistik.txt", "ab")) {
-        // scripts/test-all runs these tests under Wine as an ordinary user.
-        std::fclose(probe);
+    std::string notApplicable;
+    for (const Case& c :
+         {Case{"read-only files", Kind::ReadOnly}, Case{"a hard-linked table", Kind::HardLinked},
+          Case{"a table held open without delete sharing", Kind::HeldOpen}}) {
+        SCOPED_TRACE(c.what);
+        GameFixture game;
+        writeFile("Highscore.dat", tableOf(-20));
+        writeFile("Statistik.txt", oldStatistics);
+        readHighscores(game.program);
+        auto writable = [] {
+            for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
+                fs::permissions(name, fs::perms::owner_write, fs::perm_options::add);
+            }
+        };
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.kind == Kind::ReadOnly) {
+            for (const char* name : {"Highscore.dat", "Statistik.txt"}) {
+                fs::permissions(
+                    name, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+            }
+            if (std::FILE* probe = platform::host::openFile("Statistik.txt", "ab")) {
+                // scripts/test-all runs these tests under Wine as an ordinary user.
+                std::fclose(probe);
+                writable();
+                notApplicable = "this user writes read-only files (Wine run by root)";
+                continue;
+            }
+        } else if (c.kind == Kind::HardLinked) {
+            ASSERT_TRUE(::CreateHardLinkW(L"Bestenliste.dat", L"Highscore.dat", nullptr));
+        } else {
+            // As a viewer or a backup program may hold it.
+            held = ::CreateFileW(L"Highscore.dat", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        scriptALostGame(game);
+        const std::set<std::string> before = namesHere();
+        EXPECT_EQ(loseAGame(game), 0);
+        if (held != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(held);
+        }
         writable();
-        GTEST_SKIP() << "this user writes read-only files (Wine run by root)";
+        EXPECT_EQ(namesHere(), before);
+        const std::string table = readFile("Highscore.dat").value_or("");
+        EXPECT_EQ(table, c.kind == Kind::ReadOnly ? tableOf(-20) : tableAfterALoss);
+        if (c.kind == Kind::ReadOnly) {
+            EXPECT_EQ(readFile("Statistik.txt"), oldStatistics);
+        }
+        if (c.kind == Kind::HardLinked) {
+            EXPECT_EQ(readFile("Bestenliste.dat"), table);
+        }
     }
-    scriptALostGame(game);
-    EXPECT_EQ(loseAGame(game), 0);
-    writable();
-    EXPECT_EQ(readFile("Highscore.dat"), tableOf(-20));
-    EXPECT_EQ(readFile("Statistik.txt"), oldStatistics);
+    if (!notApplicable.empty()) {
+        GTEST_SKIP() << notApplicable;
+    }
 }
 
 #endif

@@ -240,6 +240,54 @@ TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
     EXPECT_EQ(fieldColour(game.program, atLoss, 1), glyphColour("B.galgen"));
 }
 
+// On a desktop the loop blocks until the input changes. The player holds the
+// letter that used the last try and presses the word's letter while still
+// holding it: the pass after the miss must come at once and lose the word,
+// not wait for the next key and take it.
+TEST(GuessingLoop, WithBlockingInputThePassAfterTheLastMissFollowsAtOnce) {
+    using namespace std::chrono_literals;
+    GameFixture game;
+    game.backend.blocking = true;
+    game.program.options.maxTries = 1;
+    game.useWord("qq");
+    game.startGame();
+    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('a')}});
+    game.script().idleUntilTheEnd();
+    std::atomic<bool> over{false};
+    std::thread player([&] {
+        const auto start = std::chrono::steady_clock::now();
+        auto at = [&](auto when) {
+            while (!over && std::chrono::steady_clock::now() - start < when) {
+                std::this_thread::sleep_for(5ms);
+            }
+            return !over;
+        };
+        platform::Input& input = game.program.input();
+        if (at(500ms)) {
+            std::lock_guard<std::mutex> held(game.program.display.lock);
+            input.keyEvent(GameFixture::scanCodeOf('q'), true);
+            input.refreshKeyTable();
+            input.postKey(' '); // leaves the list screen
+        }
+        if (at(10s)) { // a game that went on: Esc wherever it waits
+            std::lock_guard<std::mutex> held(game.program.display.lock);
+            input.keyEvent(escScanCode, true);
+            input.refreshKeyTable();
+            input.postKey(27);
+        }
+    });
+
+    const std::optional<int> end = game.play();
+    over = true;
+    player.join();
+    EXPECT_EQ(end, std::nullopt);
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{lost("qq")}));
+    ASSERT_EQ(game.backend.framesAtMessages.size(), 1u);
+    EXPECT_TRUE(showsBandedText(game.backend.framesAtMessages[0], "0  ", 39, 58, 0xFFFFFF, 0x55FF55,
+                                0x00AA00))
+        << "the counter shows no try left";
+}
+
 TEST(GuessingLoop, WithoutAGuessInThatPassTheWordIsLost) {
     GameFixture game;
     game.program.options.maxTries = 2;

@@ -41,6 +41,9 @@ struct Frame {
 class RecordingBackend final : public platform::Backend {
 public:
     platform::ScriptedBackend script;
+    // Waits for input block as on a desktop, until another thread changes it;
+    // the script still feeds one pass of events per readMouse.
+    bool blocking = false;
     std::vector<Frame> framesAtMessages;
     Frame lastOtherScreen; // the last frame polled on a screen not 940 x 320
 
@@ -63,6 +66,7 @@ public:
         }
         script.pollFromGameThread();
     }
+    bool presenterFeedsInput() const override { return blocking; }
     double timerSeconds() override { return script.timerSeconds(); }
     platform::LocalTime localTime() override { return script.localTime(); }
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
