@@ -65,6 +65,19 @@ int chooseScale(std::string_view requested, std::string_view desktopScale,
     return 1;
 }
 
+int fittingScale(int wanted, int frameWidth, int frameHeight, int areaWidth, int areaHeight) {
+    int factor = std::max(1, wanted);
+    while (factor > 1 && (frameWidth * factor > areaWidth || frameHeight * factor > areaHeight))
+        --factor;
+    return factor;
+}
+
+int outputScale(int deviceWidth, int logicalWidth) {
+    if (deviceWidth <= 0 || logicalWidth <= 0)
+        return 1;
+    return std::max(1, (deviceWidth + logicalWidth - 1) / logicalWidth);
+}
+
 std::string_view xftDpiResource(std::string_view resources) {
     constexpr std::string_view name = "Xft.dpi:";
     while (!resources.empty()) {

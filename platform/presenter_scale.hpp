@@ -17,6 +17,18 @@ inline constexpr int maxRequestedScale = 4;
 int chooseScale(std::string_view requested, std::string_view desktopScale = {},
                 std::string_view desktopDpi = {});
 
+// The largest factor from 1 to `wanted` at which a frame of frameWidth x
+// frameHeight game pixels fits an area of areaWidth x areaHeight (the screen's
+// work area less the window's frame): a window never opens larger than the
+// screen. Never below 1, even where factor 1 does not fit either.
+int fittingScale(int wanted, int frameWidth, int frameHeight, int areaWidth, int areaHeight);
+
+// A Wayland output's whole scale, the one its windows' buffers are drawn at:
+// its width in device pixels over its width in logical pixels, rounded up (a
+// fractional scale of 1.5 draws at 2 and lets the compositor shrink). At
+// least 1.
+int outputScale(int deviceWidth, int logicalWidth);
+
 // True when `requested` asks for a factor chooseScale takes (Windows leaves the
 // scaling to the system otherwise).
 bool scaleRequested(std::string_view requested);

@@ -5,6 +5,7 @@
 #include "platform/host.hpp"
 #include "platform/linux/gtk_dialogs.hpp"
 #include "platform/linux/sdl_window.hpp"
+#include "platform/text_codec.hpp"
 
 #include <X11/Xlib.h>
 
@@ -26,7 +27,15 @@ public:
     }
 
     void openWindow(int width, int height, const std::string& title) override {
-        window_.open(width, height, title);
+        if (window_.open(width, height, title))
+            return;
+        // Without its window the game could only wait, unseen: it says why
+        // and ends, and writes nothing on the way.
+        MessageBox box;
+        box.text = "Schlingo kann das Spielfenster nicht \366ffnen (" + window_.failure() + ").";
+        std::fprintf(stderr, "%s\n", cp1252ToUtf8(box.text).c_str());
+        showMessage(box);
+        exitProcess(1);
     }
     void setWindowTitle(const std::string& title) override { window_.setTitle(title); }
     std::uintptr_t windowHandle() override { return window_.handle(); }

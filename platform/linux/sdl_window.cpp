@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -45,9 +46,15 @@ std::string_view environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// The player's factor, else the desktop's: GDK_SCALE, else the X resource
-// Xft.dpi that GTK reads as well.
-int windowScale() {
+bool onWayland() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "wayland") == 0;
+}
+
+// The factor asked for on X11, in screen pixels per game pixel: the player's,
+// else the desktop's, GDK_SCALE or else the X resource Xft.dpi that GTK reads
+// as well.
+int x11Scale() {
     const std::string_view requested = environment("SCHLINGO_SCALE");
     const std::string_view desktop = environment("GDK_SCALE");
     if (scaleRequested(requested) || desktopScaleGiven(desktop))
@@ -61,35 +68,121 @@ int windowScale() {
     return chooseScale(requested, desktop, dpi);
 }
 
+// SDL's text for what failed, in the program's code page.
+std::string sdlFailure(const char* call) {
+    std::string text = call;
+    const char* error = SDL_GetError();
+    if (error != nullptr && *error != '\0') {
+        text += ": ";
+        text += utf8ToCp1252(error).value_or("?");
+    }
+    return text;
+}
+
+// The screen a window opens on, in the pixels its buffers are drawn in: SDL
+// centres a window on display 0 (a Wayland compositor places it itself, on
+// the one output of the common case).
+struct OpeningScreen {
+    int bufferScale = 1;               // device pixels per logical pixel (Wayland)
+    int areaWidth = 0, areaHeight = 0; // the work area, device pixels
+};
+
+OpeningScreen openingScreen(bool wayland) {
+    OpeningScreen screen;
+    SDL_Rect usable{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0)
+        return screen;
+    SDL_Rect bounds{0, 0, 0, 0};
+    SDL_DisplayMode native{};
+    // Wayland's display bounds are logical; its largest mode is the output's own.
+    if (wayland && SDL_GetDisplayBounds(0, &bounds) == 0 && SDL_GetDisplayMode(0, 0, &native) == 0)
+        screen.bufferScale = outputScale(native.w, bounds.w);
+    screen.areaWidth = usable.w * screen.bufferScale;
+    screen.areaHeight = usable.h * screen.bufferScale;
+    return screen;
+}
+
 // Everything SDL: lives on the presenter thread only.
 class Presenter {
 public:
-    Presenter(Display* display, bool video, int scale, std::atomic<std::uintptr_t>& handle)
-        : display_(display), video_(video), scale_(scale), handle_(handle) {}
-
-    void open(int width, int height, const std::string& cp1252Title) {
-        close();
-        if (!video_)
+    // videoFailure: why SDL's video subsystem did not start, empty when it did.
+    Presenter(Display* display, std::string videoFailure, std::atomic<std::uintptr_t>& handle)
+        : display_(display), videoFailure_(std::move(videoFailure)), handle_(handle) {
+        if (!videoFailure_.empty())
             return;
+        wayland_ = onWayland();
+        // On Wayland the desktop's factor is the output's scale, as GTK takes
+        // it there: looked up for every window.
+        const std::string_view requested = environment("SCHLINGO_SCALE");
+        if (!wayland_)
+            askedScale_ = x11Scale();
+        else if (scaleRequested(requested))
+            askedScale_ = chooseScale(requested);
+    }
+
+    // False, with failure() saying why, when there is no window to show.
+    bool open(int width, int height, const std::string& cp1252Title) {
+        close();
+        failure_.clear();
+        if (!videoFailure_.empty())
+            return fail(videoFailure_);
+        // The largest whole factor up to the one asked for whose window fits
+        // the work area; the frame of an earlier window counts as well.
+        const OpeningScreen screen = openingScreen(wayland_);
+        const int asked = askedScale_ > 0 ? askedScale_ : screen.bufferScale;
+        const int factor =
+            fittingScale(asked, width, height, screen.areaWidth - decorWidth_ * screen.bufferScale,
+                         screen.areaHeight - decorHeight_ * screen.bufferScale);
+        // On Wayland the size is logical: the output's scale turns it into the
+        // device pixels the picture is drawn in.
+        const int logicalWidth = (width * factor + screen.bufferScale - 1) / screen.bufferScale;
+        const int logicalHeight = (height * factor + screen.bufferScale - 1) / screen.bufferScale;
         // Resizable only so that the window manager offers maximising: a
         // larger client shows the picture at the largest whole factor.
-        window_ = SDL_CreateWindow(cp1252ToUtf8(cp1252Title).c_str(), SDL_WINDOWPOS_CENTERED,
-                                   SDL_WINDOWPOS_CENTERED, width * scale_, height * scale_,
-                                   SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        window_ =
+            SDL_CreateWindow(cp1252ToUtf8(cp1252Title).c_str(), SDL_WINDOWPOS_CENTERED,
+                             SDL_WINDOWPOS_CENTERED, logicalWidth, logicalHeight,
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
         if (window_ == nullptr)
-            return;
-        SDL_SetWindowMinimumSize(window_, width * scale_, height * scale_);
-        SDL_RaiseWindow(window_);
+            return fail(sdlFailure("SDL_CreateWindow"));
+        SDL_SetWindowMinimumSize(window_, logicalWidth, logicalHeight);
+        // A tiling compositor (sway) stretches a window of no fixed size to its
+        // tile; this one keeps the size it asked for.
+        if (wayland_)
+            SDL_SetWindowMaximumSize(window_, logicalWidth, logicalHeight);
+        SDL_ShowWindow(window_);
+        // X brings the new window to the front at once, before the start
+        // window can follow it. Wayland's compositor focuses a new window
+        // itself; SDL's raise there is an activation request without the
+        // player's input behind it, answered later: should the start window
+        // have the focus by then (it opens right after the empty game window
+        // at the end of a game), sway flags the game window urgent instead.
+        if (!wayland_)
+            SDL_RaiseWindow(window_);
         SDL_StartTextInput();
         windowId_ = SDL_GetWindowID(window_);
-        SDL_GetWindowSize(window_, &clientWidth_, &clientHeight_);
+        updateClientSize();
         frameWidth_ = width;
         frameHeight_ = height;
         forceFull_ = true;
-        // Black until the frame made for this window is in place.
+        // Black until the frame made for this window is in place: on Wayland
+        // the window appears only with its first picture.
         if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
             SDL_FillRect(surface, nullptr, 0);
-            SDL_UpdateWindowSurface(window_);
+            if (SDL_UpdateWindowSurface(window_) != 0)
+                return fail(sdlFailure("SDL_UpdateWindowSurface"));
+        } else {
+            // No surface of the driver's own (Wayland): a renderer, which
+            // draws the window's device pixels.
+            renderer_ = SDL_CreateRenderer(window_, -1, 0);
+            if (renderer_ == nullptr)
+                return fail(sdlFailure("SDL_CreateRenderer"));
+            if (!makeCanvas())
+                return fail(sdlFailure("SDL_CreateTexture"));
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            if (SDL_RenderClear(renderer_) != 0)
+                return fail(sdlFailure("SDL_RenderClear"));
+            SDL_RenderPresent(renderer_);
         }
         std::uintptr_t id = windowId_;
         SDL_SysWMinfo info;
@@ -97,11 +190,31 @@ public:
         if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
             id = static_cast<std::uintptr_t>(info.info.x11.window);
         handle_.store(id);
+        return true;
     }
+
+    const std::string& failure() const { return failure_; }
 
     void close() {
         if (window_ == nullptr)
             return;
+        // The frame the window manager gave this window: the next one fits
+        // with it. (X11 knows it only once the window is shown.)
+        int top = 0, left = 0, bottom = 0, right = 0;
+        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0 &&
+            top + left + bottom + right > 0) {
+            decorWidth_ = left + right;
+            decorHeight_ = top + bottom;
+        }
+        if (texture_ != nullptr)
+            SDL_DestroyTexture(texture_);
+        if (canvas_ != nullptr)
+            SDL_FreeSurface(canvas_);
+        if (renderer_ != nullptr)
+            SDL_DestroyRenderer(renderer_);
+        texture_ = nullptr;
+        canvas_ = nullptr;
+        renderer_ = nullptr;
         SDL_DestroyWindow(window_);
         window_ = nullptr;
         windowId_ = 0;
@@ -137,7 +250,7 @@ public:
     // One pass: events, key table, changed rows. Returns the rows uploaded.
     int pass() {
         collectEvents();
-        SDL_Surface* surface = window_ != nullptr ? SDL_GetWindowSurface(window_) : nullptr;
+        SDL_Surface* surface = target();
         SDL_Rect upload{0, 0, 0, 0};
         if (display_ != nullptr) {
             std::lock_guard guard(display_->lock);
@@ -148,14 +261,14 @@ public:
                 upload = copyRows(*surface);
         }
         if (upload.h > 0)
-            SDL_UpdateWindowSurfaceRects(window_, &upload, 1);
+            present(upload);
         return upload.h;
     }
 
 private:
     void collectEvents() {
         events_.clear();
-        if (!video_)
+        if (!videoFailure_.empty())
             return;
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
@@ -167,8 +280,7 @@ private:
                     forceFull_ = true;
                     continue;
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
-                    clientWidth_ = event.window.data1;
-                    clientHeight_ = event.window.data2;
+                    updateClientSize();
                     forceFull_ = true;
                     continue;
                 case SDL_WINDOWEVENT_ENTER:
@@ -183,9 +295,72 @@ private:
         }
     }
 
-    // Display::lock held. Client pixel (x, y) in game pixels; outside the
-    // picture (the black border included) the pointer is outside.
+    // The window's size in SDL's coordinates and in the pixels drawn.
+    void updateClientSize() {
+        SDL_GetWindowSize(window_, &logicalWidth_, &logicalHeight_);
+        SDL_GetWindowSizeInPixels(window_, &clientWidth_, &clientHeight_);
+    }
+
+    bool fail(std::string why) {
+        failure_ = std::move(why);
+        close();
+        return false;
+    }
+
+    // The renderer's canvas and texture: the game's own pixels.
+    bool makeCanvas() {
+        canvas_ = SDL_CreateRGBSurfaceWithFormat(0, frameWidth_, frameHeight_, 32,
+                                                 SDL_PIXELFORMAT_ARGB8888);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, frameWidth_, frameHeight_);
+        if (canvas_ == nullptr || texture_ == nullptr ||
+            SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest) != 0)
+            return false;
+        SDL_FillRect(canvas_, nullptr, 0);
+        return SDL_UpdateTexture(texture_, nullptr, canvas_->pixels, canvas_->pitch) == 0;
+    }
+
+    // Where this pass draws: the window's own surface, or the renderer's canvas.
+    SDL_Surface* target() {
+        if (window_ == nullptr)
+            return nullptr;
+        return renderer_ == nullptr ? SDL_GetWindowSurface(window_) : canvas_;
+    }
+
+    // Shows the changed rectangle of the target.
+    void present(const SDL_Rect& changed) {
+        if (renderer_ == nullptr) {
+            SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
+            return;
+        }
+        const auto* pixels = static_cast<const Uint8*>(canvas_->pixels) +
+                             static_cast<std::size_t>(changed.y) * canvas_->pitch +
+                             static_cast<std::size_t>(changed.x) * 4;
+        SDL_UpdateTexture(texture_, &changed, pixels, canvas_->pitch);
+        // A whole factor sampled at the nearest pixel: every game pixel is an
+        // exact block of device pixels, in a buffer at the output's own scale
+        // that the compositor shows as it is. Uploading game pixels rather
+        // than the blocks costs the software OpenGL of a machine without a
+        // graphics card less (about 5 instead of 7 ms a key at scale 2).
+        const Placement place =
+            placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
+        const SDL_Rect picture{place.left, place.top, place.width(), place.height()};
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, &picture);
+        SDL_RenderPresent(renderer_);
+    }
+
+    // Display::lock held. Window point (x, y) in game pixels; outside the
+    // picture (the black border included) the pointer is outside. SDL counts
+    // a Wayland window's points logically; the picture is in device pixels.
     void pointerAt(Input& input, int x, int y) const {
+        if (logicalWidth_ > 0 && logicalHeight_ > 0 &&
+            (logicalWidth_ != clientWidth_ || logicalHeight_ != clientHeight_)) {
+            x = static_cast<int>(std::floor(static_cast<double>(x) * clientWidth_ / logicalWidth_));
+            y = static_cast<int>(
+                std::floor(static_cast<double>(y) * clientHeight_ / logicalHeight_));
+        }
         const Placement place =
             placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
         if (const GamePoint game = place.toGame(x, y); game.inside()) {
@@ -338,14 +513,21 @@ private:
     }
 
     Display* display_;
-    bool video_;
-    int scale_; // the factor a window opens with
+    std::string videoFailure_;
+    std::string failure_;
+    bool wayland_ = false;
+    int askedScale_ = 0; // the factor a window opens with at most; 0: the output's
+    int decorWidth_ = 0, decorHeight_ = 0; // a window's frame, once one was shown
     std::atomic<std::uintptr_t>& handle_;
     SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr; // where the driver has no window surface
+    SDL_Texture* texture_ = nullptr;
+    SDL_Surface* canvas_ = nullptr; // what the texture shows
     Uint32 windowId_ = 0;
-    int clientWidth_ = 0, clientHeight_ = 0;
-    int frameWidth_ = 0, frameHeight_ = 0; // game pixels of the open window
-    std::vector<Pixel> wide_;              // one frame row, each pixel repeated
+    int logicalWidth_ = 0, logicalHeight_ = 0; // SDL's window size
+    int clientWidth_ = 0, clientHeight_ = 0;   // the same in the pixels drawn
+    int frameWidth_ = 0, frameHeight_ = 0;     // game pixels of the open window
+    std::vector<Pixel> wide_;                  // one frame row, each pixel repeated
     bool forceFull_ = false;
     Uint16 keyMod_ = 0; // modifiers as of the last key event
     std::vector<SDL_Event> events_;
@@ -358,14 +540,26 @@ void SdlWindow::attach(Display* display) {
     display_ = display;
 }
 
-void SdlWindow::open(int width, int height, const std::string& cp1252Title) {
+bool SdlWindow::open(int width, int height, const std::string& cp1252Title) {
     std::unique_lock lock(commandLock_);
     if (!thread_.joinable())
         thread_ = std::thread([this] { run(); });
     openRequest_ = OpenRequest{width, height, cp1252Title};
     const long long target = opensDone_ + 1;
     wakeLocked();
-    done_.wait(lock, [&] { return opensDone_ >= target; });
+    // A display server that never answers (a compositor that does not
+    // configure the window) would keep SDL waiting inside the presenter.
+    if (!done_.wait_for(lock, openTimeout, [&] { return opensDone_ >= target; })) {
+        failure_ = "das Fenster erschien nicht binnen " + std::to_string(openTimeout.count()) +
+                   " Sekunden";
+        return false;
+    }
+    return failure_.empty();
+}
+
+std::string SdlWindow::failure() const {
+    std::lock_guard guard(commandLock_);
+    return failure_;
 }
 
 void SdlWindow::setTitle(const std::string& cp1252Title) {
@@ -422,6 +616,7 @@ void SdlWindow::run() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     const bool video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    std::string videoFailure = video ? std::string() : sdlFailure("SDL");
 
     Display* display = nullptr;
     {
@@ -430,7 +625,7 @@ void SdlWindow::run() {
         const Uint32 type = video ? SDL_RegisterEvents(1) : 0;
         wakeEventType_ = type == static_cast<Uint32>(-1) ? 0 : type;
     }
-    Presenter presenter(display, video, video ? windowScale() : 1, handle_);
+    Presenter presenter(display, std::move(videoFailure), handle_);
     // Event-driven: a pass runs when the window has events (input, expose)
     // or the game has asked for something (wake), never on a clock.
     for (;;) {
@@ -446,8 +641,9 @@ void SdlWindow::run() {
             icon = std::exchange(iconRequest_, false);
         }
         if (open) {
-            presenter.open(open->width, open->height, open->title);
+            const bool opened = presenter.open(open->width, open->height, open->title);
             std::lock_guard guard(commandLock_);
+            failure_ = opened ? std::string() : presenter.failure();
             ++opensDone_;
             done_.notify_all();
         }

@@ -11,6 +11,7 @@
 #include <SDL2/SDL_stdinc.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -22,6 +23,8 @@ namespace schlingo::platform::sdl {
 
 class SdlWindow {
 public:
+    static constexpr std::chrono::seconds openTimeout{20};
+
     SdlWindow() = default;
     ~SdlWindow() { stop(); }
     SdlWindow(const SdlWindow&) = delete;
@@ -29,9 +32,11 @@ public:
 
     // --- game thread ---
     void attach(Display* display);
-    // Destroys an open window and makes a new one; returns once it is shown
-    // (or could not be made: then there is no window).
-    void open(int width, int height, const std::string& cp1252Title);
+    // Destroys an open window and makes a new one; returns true once it is
+    // shown. False when it could not be made or did not appear in time: then
+    // failure() says why (Windows-1252, in SDL's words where SDL gave them).
+    bool open(int width, int height, const std::string& cp1252Title);
+    std::string failure() const;
     void setTitle(const std::string& cp1252Title); // applied by the next wake-up
     void setProgramIcon();
     // Any thread, without Display::lock held: the frame buffer has rows to show.
@@ -66,6 +71,7 @@ private:
     bool iconRequest_ = false;
     bool stopRequest_ = false;
     long long opensDone_ = 0;
+    std::string failure_;        // of the last open
     Uint32 wakeEventType_ = 0;   // SDL event that ends the presenter's wait; 0 while SDL is down
     Display* display_ = nullptr; // set before the thread starts, read by it
     Counters counters_;

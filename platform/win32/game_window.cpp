@@ -125,14 +125,38 @@ public:
     void open(int width, int height, const std::string& cp1252Title) {
         close();
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        RECT outer{0, 0, width * scale_, height * scale_};
+        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        // The work area of the monitor the window opens on (centred on the
+        // primary screen): without the taskbar.
+        RECT work{0, 0, screenWidth, screenHeight};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromPoint(POINT{screenWidth / 2, screenHeight / 2},
+                                             MONITOR_DEFAULTTOPRIMARY),
+                            &monitor))
+            work = monitor.rcWork;
+        // The largest whole factor up to the one asked for at which the
+        // window, frame included, fits there.
+        RECT frame{0, 0, 0, 0};
+        AdjustWindowRectEx(&frame, windowStyle, FALSE, 0);
+        const int factor = fittingScale(scale_, width, height,
+                                        (work.right - work.left) - (frame.right - frame.left),
+                                        (work.bottom - work.top) - (frame.bottom - frame.top));
+        RECT outer{0, 0, width * factor, height * factor};
         AdjustWindowRectEx(&outer, windowStyle, FALSE, 0);
         const int outerWidth = outer.right - outer.left;
         const int outerHeight = outer.bottom - outer.top;
-        const int x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
-        const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
-        clientWidth_ = width * scale_;
-        clientHeight_ = height * scale_;
+        // Centred on the screen, and moved into the work area should the
+        // taskbar cover part of it there.
+        const int x = std::clamp(
+            (screenWidth - outerWidth) / 2, static_cast<int>(work.left),
+            std::max(static_cast<int>(work.left), static_cast<int>(work.right) - outerWidth));
+        const int y = std::clamp(
+            (screenHeight - outerHeight) / 2, static_cast<int>(work.top),
+            std::max(static_cast<int>(work.top), static_cast<int>(work.bottom) - outerHeight));
+        clientWidth_ = width * factor;
+        clientHeight_ = height * factor;
         // Black until the frame made for this window is in place.
         shadow_.assign(static_cast<std::size_t>(width) * height, 0);
         shadowWidth_ = width;
@@ -475,7 +499,7 @@ private:
 
     GameWindow& owner_;
     Display* display_;
-    int scale_; // the factor a window opens with
+    int scale_; // the factor a window opens with at most
     std::atomic<std::uintptr_t>& handle_;
     HWND hwnd_ = nullptr;
     int clientWidth_ = 0, clientHeight_ = 0;

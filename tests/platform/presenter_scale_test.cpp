@@ -48,6 +48,42 @@ TEST(PresenterScale, FactorFromTheSettings) {
     EXPECT_FALSE(desktopScaleGiven(""));
 }
 
+TEST(PresenterScale, WindowNeverLargerThanTheWorkArea) {
+    struct Row {
+        int wanted, frameWidth, frameHeight, areaWidth, areaHeight;
+        int factor;
+    };
+    const Row rows[] = {
+        {1, 940, 320, 1280, 1000, 1},  // fits as asked
+        {2, 940, 320, 1880, 640, 2},   // exactly
+        {2, 940, 320, 1879, 640, 1},   // one pixel short in width
+        {2, 940, 320, 1880, 639, 1},   // and in height
+        {4, 940, 320, 1918, 1050, 2},  // SCHLINGO_SCALE=4 on 1920 x 1080: 2, not 3760 wide
+        {3, 940, 320, 2818, 1550, 2},  // not 3: the frame takes the rest
+        {4, 940, 320, 3836, 2100, 4},  // room for all of it
+        {3, 940, 320, 3836, 2100, 3},  // never above the factor asked for
+        {3, 400, 400, 1918, 1050, 2},  // the list screen: the height decides
+        {2, 940, 320, 800, 600, 1},    // not even factor 1 fits: still 1
+        {1, 940, 320, 0, 0, 1},        // no area known
+        {0, 940, 320, 3836, 2100, 1},  // nothing asked: 1
+        {-2, 940, 320, 3836, 2100, 1}, //
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(fittingScale(row.wanted, row.frameWidth, row.frameHeight, row.areaWidth,
+                               row.areaHeight),
+                  row.factor)
+            << "factor " << row.wanted << ", " << row.frameWidth << "x" << row.frameHeight << " in "
+            << row.areaWidth << "x" << row.areaHeight;
+
+    // A Wayland output's scale from its device and logical widths.
+    EXPECT_EQ(outputScale(1920, 1920), 1);
+    EXPECT_EQ(outputScale(1920, 960), 2);
+    EXPECT_EQ(outputScale(1920, 1280), 2); // 1.5 draws at 2
+    EXPECT_EQ(outputScale(3840, 1280), 3);
+    EXPECT_EQ(outputScale(1920, 2880), 1); // never below 1
+    EXPECT_EQ(outputScale(0, 0), 1);
+}
+
 TEST(PresenterScale, XftDpiFromTheResourceDatabase) {
     EXPECT_EQ(xftDpiResource("Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n"), "192");
     EXPECT_EQ(xftDpiResource("Xft.dpi:\t120.5"), "120.5");
