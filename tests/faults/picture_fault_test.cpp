@@ -23,6 +23,11 @@ namespace fs = std::filesystem;
 using platform::Pixel;
 constexpr Pixel magenta = 0xFFFF00FF;
 
+// The names below are UTF-8; u8path is deprecated in C++20.
+fs::path utf8Path(const char* name) {
+    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(name)));
+}
+
 // The shipped 16 x 16 glyphs are 8-bit bitmaps: 14 + 40 header bytes, a
 // palette of 1024 bytes, then 16 rows of 16 bytes from the bottom up.
 constexpr std::size_t glyphPixelStart = 14 + 40 + 1024;
@@ -44,9 +49,9 @@ protected:
     }
     ~PictureFaultTest() override { freeGlyphSet(program); }
 
-    fs::path file(const char* name) const { return temp.path() / fs::u8path(name); }
+    fs::path file(const char* name) const { return temp.path() / utf8Path(name); }
     std::string shipped(const char* name) const {
-        return test::readBytes(fs::path(test::dataDirectory()) / fs::u8path(name));
+        return test::readBytes(fs::path(test::dataDirectory()) / utf8Path(name));
     }
     // Magenta pixels of the screen rectangle [x1, x2) x [y1, y2).
     int magentaIn(int x1, int y1, int x2, int y2) {

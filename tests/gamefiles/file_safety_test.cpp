@@ -29,6 +29,9 @@
 namespace schlingo::test {
 namespace {
 
+// Every test here needs the operating system's processes or permissions.
+#if defined(__linux__) || defined(_WIN32)
+
 std::string tableOf(std::int32_t first) {
     std::string text;
     for (int i = 0; i < 10; ++i) {
@@ -77,6 +80,8 @@ std::set<std::string> namesHere() {
     }
     return names;
 }
+
+#endif
 
 #if defined(__linux__)
 

@@ -23,7 +23,7 @@ TEST(Font8x8, PrintableCharactersAndGermanLettersHaveTheirOwnGlyphs) {
     EXPECT_EQ(glyphBytes(' '), std::string(8, '\0'));
     EXPECT_EQ(glyphBytes(0xDB), std::string(8, '\xFF')); // full block
     // Ä is A with two dots above: its lower rows are those of A shifted down one.
-    EXPECT_EQ(std::memcmp(font8x8[0x8E] + 2, font8x8['A'] + 1, 5), 0);
+    EXPECT_EQ(std::memcmp(font8x8[0x8E] + 2, font8x8[int{'A'}] + 1, 5), 0);
 }
 
 } // namespace

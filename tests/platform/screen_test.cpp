@@ -285,7 +285,7 @@ TEST_F(ScreenTest, TextFillsWholeCellsInForegroundAndBackground) {
     int set = 0;
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
-            const bool bit = font8x8['A'][y] & (0x80 >> x);
+            const bool bit = font8x8[int{'A'}][y] & (0x80 >> x);
             EXPECT_EQ(screen.readPixel(16 + x, 8 + y), bit ? 7u : black) << x << "," << y;
             set += bit;
         }

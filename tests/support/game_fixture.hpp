@@ -47,7 +47,7 @@ public:
     std::vector<Frame> framesAtMessages;
     Frame lastOtherScreen; // the last frame polled on a screen not 940 x 320
 
-    void attach(platform::Display& display) {
+    void attach(platform::Display& display) override {
         display_ = &display;
         script.attach(display);
     }

@@ -138,8 +138,7 @@ void drawTitle(Canvas& board, int centreX, int top) {
             } else if (pass == 1) {
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (int dx = -1; dx <= 1; ++dx) {
-                        paintMask(board, letter, left + dx, top + dy,
-                                  [outline](int) { return outline; });
+                        paintMask(board, letter, left + dx, top + dy, [](int) { return outline; });
                     }
                 }
             } else {
