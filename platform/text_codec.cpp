@@ -78,6 +78,17 @@ std::optional<unsigned char> codePointToCp1252(char32_t codePoint) {
     return std::nullopt;
 }
 
+std::string cp1252MessageToUtf8(std::string_view cp1252) {
+    std::string text;
+    text.reserve(cp1252.size());
+    for (std::size_t i = 0; i < cp1252.size(); ++i) {
+        if (cp1252[i] == '\r' && i + 1 < cp1252.size() && cp1252[i + 1] == '\n')
+            continue; // "\r\n" is one line break
+        text += cp1252[i];
+    }
+    return cp1252ToUtf8(text);
+}
+
 std::string cp1252ToUtf8(std::string_view cp1252) {
     std::string out;
     out.reserve(cp1252.size() * 2);

@@ -16,6 +16,9 @@ char32_t cp1252ToCodePoint(unsigned char byte);
 std::optional<unsigned char> codePointToCp1252(char32_t codePoint);
 
 std::string cp1252ToUtf8(std::string_view cp1252);
+// The same for a message: its "\r\n" line breaks become "\n", as toolkits
+// and pages break lines.
+std::string cp1252MessageToUtf8(std::string_view cp1252);
 std::u16string cp1252ToUtf16(std::string_view cp1252);
 
 // Nothing when the text is not valid UTF-8 / UTF-16 or holds a character that

@@ -10,17 +10,6 @@ namespace schlingo::platform::gtk {
 
 namespace {
 
-std::string dialogText(const std::string& cp1252) {
-    std::string text;
-    text.reserve(cp1252.size());
-    for (std::size_t i = 0; i < cp1252.size(); ++i) {
-        if (cp1252[i] == '\r' && i + 1 < cp1252.size() && cp1252[i + 1] == '\n')
-            continue; // "\r\n" is one line break
-        text += cp1252[i];
-    }
-    return cp1252ToUtf8(text);
-}
-
 void drainEvents() {
     while (gtk_events_pending())
         gtk_main_iteration();
@@ -93,7 +82,7 @@ MessageAnswer showMessage(const MessageBox& box) {
     GtkWidget* dialog = gtk_message_dialog_new(
         parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
         questionIcon ? GTK_MESSAGE_QUESTION : GTK_MESSAGE_INFO, GTK_BUTTONS_NONE, "%s",
-        dialogText(box.text).c_str());
+        cp1252MessageToUtf8(box.text).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), cp1252ToUtf8(box.title).c_str());
     addIcon(dialog, questionIcon ? "dialog-question" : "dialog-information");
     offerCloseOnly(GTK_WINDOW(dialog));

@@ -72,17 +72,6 @@ namespace {
 // The one Display of the run, for the exported event functions.
 Display* current = nullptr;
 
-std::string pageText(const std::string& cp1252) {
-    std::string text;
-    text.reserve(cp1252.size());
-    for (std::size_t i = 0; i < cp1252.size(); ++i) {
-        if (cp1252[i] == '\r' && i + 1 < cp1252.size() && cp1252[i + 1] == '\n')
-            continue; // "\r\n" is one line break
-        text += cp1252[i];
-    }
-    return cp1252ToUtf8(text);
-}
-
 // One control a line: kind, x, y, width, height, starts a group, checked,
 // caption; fields apart by tabs (no caption holds one).
 std::string describeControls(const StartWindow& window) {
@@ -146,10 +135,10 @@ public:
     MessageAnswer showMessage(const MessageBox& box) override {
         present();
         const bool question = box.buttons == MessageBox::Buttons::YesNoCancel;
-        const int answer =
-            pageMessage(pageText(box.text).c_str(), pageText(box.title).c_str(),
-                        box.icon == MessageBox::Icon::Question ? 1 : 0, question ? 1 : 0,
-                        box.owner == MessageBox::Owner::StartWindow ? 1 : 0);
+        const int answer = pageMessage(
+            cp1252MessageToUtf8(box.text).c_str(), cp1252MessageToUtf8(box.title).c_str(),
+            box.icon == MessageBox::Icon::Question ? 1 : 0, question ? 1 : 0,
+            box.owner == MessageBox::Owner::StartWindow ? 1 : 0);
         switch (answer) {
         case 1:
             return MessageAnswer::Yes;
@@ -164,8 +153,8 @@ public:
 
     void runStartWindow(StartWindow& window) override {
         present();
-        pageOpenForm(pageText(window.title()).c_str(), window.outerWidth(), window.outerHeight(),
-                     describeControls(window).c_str());
+        pageOpenForm(cp1252MessageToUtf8(window.title()).c_str(), window.outerWidth(),
+                     window.outerHeight(), describeControls(window).c_str());
         for (;;) {
             // index x 2 + checked; -1 for the form's close box.
             const int click = pageFormClick();

@@ -368,13 +368,13 @@ private:
         flushAndPause(gap_);
     }
 
-    std::string chord(const std::string& spec) {
+    std::string chord(const std::string& text) {
         std::vector<xkb_keycode_t> held;
         std::string why;
         std::size_t start = 0;
         while (true) {
-            const auto plus = spec.find('+', start + 1);
-            const auto name = spec.substr(start, plus == std::string::npos ? plus : plus - start);
+            const auto plus = text.find('+', start + 1);
+            const auto name = text.substr(start, plus == std::string::npos ? plus : plus - start);
             const auto k = lookup(name, why);
             if (!k)
                 return why;

@@ -20,6 +20,8 @@ TEST(TextCodec, GermanLettersAndTheEuroInUtf8AndUtf16) {
               "dte \xc3\x9f\xe2\x82\xac");
     EXPECT_EQ(cp1252ToUtf16("\xe4\x80\x9f"), (std::u16string{0x00E4, 0x20AC, 0x0178}));
     EXPECT_EQ(utf8ToCp1252("L\xc3\xa4nder"), std::optional<std::string>("L\xe4nder"));
+    // A message's line breaks, and a lone "\r" kept.
+    EXPECT_EQ(cp1252MessageToUtf8("verloren!\r\nWort: \xe4\r"), "verloren!\nWort: \xc3\xa4\r");
 }
 
 TEST(TextCodec, EveryByteSurvivesARoundTrip) {
