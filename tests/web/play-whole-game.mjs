@@ -11,7 +11,7 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {launch, serve, startForm} from './browser.mjs';
+import {field, launch, serve, startForm} from './browser.mjs';
 
 const args = process.argv.slice(2);
 let shots = null;
@@ -41,18 +41,6 @@ const list = latin1('St\xe4dte\r\n' + word + '\r\n');
 const table = [2, 4, 6, 8, 10, 12, 14, 16, 18, 20];
 const tableAfter = [4, 6, 8, 8, 10, 12, 14, 16, 18, 20];
 const numbers = (values) => latin1(values.map((v) => ` ${v}\r\n`).join(''));
-
-// The board fields a to z (x1, y1, x2, y2), both corners inside.
-const field = {
-  a: [17, 208, 44, 233], b: [49, 208, 73, 233], c: [79, 208, 104, 233], d: [109, 208, 134, 233],
-  e: [140, 208, 162, 233], f: [169, 208, 190, 233], g: [195, 208, 221, 233],
-  h: [228, 208, 252, 233], i: [260, 208, 272, 233], j: [277, 208, 299, 233],
-  k: [306, 208, 332, 233], l: [338, 208, 359, 233], m: [365, 208, 393, 233],
-  n: [14, 256, 39, 281], o: [45, 256, 71, 281], p: [77, 256, 100, 281], q: [105, 256, 132, 284],
-  r: [138, 256, 163, 281], s: [167, 256, 191, 281], t: [195, 256, 220, 281],
-  u: [225, 256, 250, 281], v: [255, 256, 282, 281], w: [285, 256, 318, 281],
-  x: [322, 256, 349, 281], y: [352, 256, 378, 281], z: [382, 256, 407, 281]
-};
 
 const server = await serve(site);
 const browser = await launch();
