@@ -109,6 +109,8 @@ public:
     PresentSpan takeRowsToPresent();
     // The whole frame buffer (after an expose). Clears every dirty flag.
     PresentSpan takeAllRows();
+    // Whether takeRowsToPresent would return rows.
+    bool hasRowsToPresent() const { return unpresented_; }
     const Pixel* pixels() const { return frame_.data(); } // width() per row, no filler
     // False while a new screen is being opened: the frame in place belongs to
     // the window that is going, and no window may be shown it.

@@ -1,6 +1,7 @@
 #include "platform/linux/sdl_window.hpp"
 
 #include "platform/linux/sdl_keys.hpp"
+#include "platform/linux/wayland_buffers.hpp"
 #include "platform/presenter_scale.hpp"
 #include "platform/text_codec.hpp"
 
@@ -169,29 +170,27 @@ public:
         frameWidth_ = width;
         frameHeight_ = height;
         forceFull_ = true;
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        const bool known = SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE;
         // Black until the frame made for this window is in place: on Wayland
         // the window appears only with its first picture.
-        if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
+        if (known && info.subsystem == SDL_SYSWM_WAYLAND) {
+            const int bufferScale = logicalWidth_ > 0 ? clientWidth_ / logicalWidth_ : 1;
+            if (!buffers_.start(info.info.wl.display, info.info.wl.surface, clientWidth_,
+                                clientHeight_, bufferScale))
+                return fail("kein gemeinsamer Speicher f\xfcr das Bild (wl_shm)");
+            if (SDL_Surface* black = buffers_.target())
+                buffers_.show({0, 0, black->w, black->h});
+        } else if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
             SDL_FillRect(surface, nullptr, 0);
             if (SDL_UpdateWindowSurface(window_) != 0)
                 return fail(sdlFailure("SDL_UpdateWindowSurface"));
         } else {
-            // No surface of the driver's own (Wayland): a renderer, which
-            // draws the window's device pixels.
-            renderer_ = SDL_CreateRenderer(window_, -1, 0);
-            if (renderer_ == nullptr)
-                return fail(sdlFailure("SDL_CreateRenderer"));
-            if (!makeCanvas())
-                return fail(sdlFailure("SDL_CreateTexture"));
-            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-            if (SDL_RenderClear(renderer_) != 0)
-                return fail(sdlFailure("SDL_RenderClear"));
-            SDL_RenderPresent(renderer_);
+            return fail(sdlFailure("SDL_GetWindowSurface"));
         }
         std::uintptr_t id = windowId_;
-        SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+        if (known && info.subsystem == SDL_SYSWM_X11)
             id = static_cast<std::uintptr_t>(info.info.x11.window);
         handle_.store(id);
         return true;
@@ -210,15 +209,7 @@ public:
             decorWidth_ = left + right;
             decorHeight_ = top + bottom;
         }
-        if (texture_ != nullptr)
-            SDL_DestroyTexture(texture_);
-        if (canvas_ != nullptr)
-            SDL_FreeSurface(canvas_);
-        if (renderer_ != nullptr)
-            SDL_DestroyRenderer(renderer_);
-        texture_ = nullptr;
-        canvas_ = nullptr;
-        renderer_ = nullptr;
+        buffers_.stop();
         SDL_DestroyWindow(window_);
         window_ = nullptr;
         windowId_ = 0;
@@ -303,6 +294,10 @@ private:
     void updateClientSize() {
         SDL_GetWindowSize(window_, &logicalWidth_, &logicalHeight_);
         SDL_GetWindowSizeInPixels(window_, &clientWidth_, &clientHeight_);
+        if (buffers_.started() && !buffers_.fits(clientWidth_, clientHeight_) &&
+            !buffers_.resize(clientWidth_, clientHeight_,
+                             logicalWidth_ > 0 ? clientWidth_ / logicalWidth_ : 1))
+            buffers_.stop(); // the window stays as it was shown last
     }
 
     bool fail(std::string why) {
@@ -311,48 +306,30 @@ private:
         return false;
     }
 
-    // The renderer's canvas and texture: the game's own pixels.
-    bool makeCanvas() {
-        canvas_ = SDL_CreateRGBSurfaceWithFormat(0, frameWidth_, frameHeight_, 32,
-                                                 SDL_PIXELFORMAT_ARGB8888);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                     SDL_TEXTUREACCESS_STREAMING, frameWidth_, frameHeight_);
-        if (canvas_ == nullptr || texture_ == nullptr ||
-            SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest) != 0)
-            return false;
-        SDL_FillRect(canvas_, nullptr, 0);
-        return SDL_UpdateTexture(texture_, nullptr, canvas_->pixels, canvas_->pitch) == 0;
-    }
-
-    // Where this pass draws: the window's own surface, or the renderer's canvas.
+    // Where this pass draws: the window's own surface, or a Wayland buffer
+    // holding the picture shown last.
     SDL_Surface* target() {
         if (window_ == nullptr)
             return nullptr;
-        return renderer_ == nullptr ? SDL_GetWindowSurface(window_) : canvas_;
+        if (!buffers_.started())
+            return SDL_GetWindowSurface(window_);
+        // A buffer is taken only when there is something to show in it: a
+        // pass without may find every buffer with the compositor and would
+        // make another one.
+        bool rows = forceFull_;
+        if (!rows && display_ != nullptr) {
+            std::lock_guard guard(display_->lock);
+            rows = display_->screen.presentable() && display_->screen.hasRowsToPresent();
+        }
+        return rows ? buffers_.target() : nullptr;
     }
 
     // Shows the changed rectangle of the target.
     void present(const SDL_Rect& changed) {
-        if (renderer_ == nullptr) {
+        if (buffers_.started())
+            buffers_.show(changed);
+        else
             SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
-            return;
-        }
-        const auto* pixels = static_cast<const Uint8*>(canvas_->pixels) +
-                             static_cast<std::size_t>(changed.y) * canvas_->pitch +
-                             static_cast<std::size_t>(changed.x) * 4;
-        SDL_UpdateTexture(texture_, &changed, pixels, canvas_->pitch);
-        // A whole factor sampled at the nearest pixel: every game pixel is an
-        // exact block of device pixels, in a buffer at the output's own scale
-        // that the compositor shows as it is. Uploading game pixels rather
-        // than the blocks costs the software OpenGL of a machine without a
-        // graphics card less (about 5 instead of 7 ms a key at scale 2).
-        const Placement place =
-            placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
-        const SDL_Rect picture{place.left, place.top, place.width(), place.height()};
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderClear(renderer_);
-        SDL_RenderCopy(renderer_, texture_, nullptr, &picture);
-        SDL_RenderPresent(renderer_);
     }
 
     // Display::lock held. Window point (x, y) in game pixels; outside the
@@ -524,9 +501,7 @@ private:
     int decorWidth_ = 0, decorHeight_ = 0; // a window's frame, once one was shown
     std::atomic<std::uintptr_t>& handle_;
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr; // where the driver has no window surface
-    SDL_Texture* texture_ = nullptr;
-    SDL_Surface* canvas_ = nullptr; // what the texture shows
+    WaylandBuffers buffers_; // the window's pictures on Wayland
     Uint32 windowId_ = 0;
     int logicalWidth_ = 0, logicalHeight_ = 0; // SDL's window size
     int clientWidth_ = 0, clientHeight_ = 0;   // the same in the pixels drawn
