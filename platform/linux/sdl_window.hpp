@@ -3,8 +3,9 @@
 // subsystem, the window and its event pump. It sleeps until the window has
 // events or the game wakes it; then it turns the events into Input calls,
 // refreshes the key table and copies the changed rows of the frame buffer to
-// the window surface. The game thread only queues requests and wakes it; the
-// one SDL call it makes is SDL_PushEvent, which SDL allows from any thread.
+// the window surface (on Wayland, to a buffer of WaylandBuffers). The game
+// thread only queues requests and wakes it; the one SDL call it makes is
+// SDL_PushEvent, which SDL allows from any thread.
 
 #include "platform/display.hpp"
 

@@ -5,7 +5,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,12 +15,12 @@ namespace schlingo::platform::sdl {
 constexpr std::size_t maxBuffers = 3;
 
 struct WaylandBuffers::Buffer {
+    WaylandBuffers* owner = nullptr;
+    std::size_t index = 0; // in owner->turns_
     wl_buffer* buffer = nullptr;
     void* memory = MAP_FAILED;
     std::size_t bytes = 0;
-    SDL_Surface* surface = nullptr;    // the memory, as SDL's pixels
-    bool busy = false;                 // attached and not yet released by the compositor
-    int staleTop = 0, staleBottom = 0; // rows [top, bottom) behind the picture shown
+    SDL_Surface* surface = nullptr; // the memory, as SDL's pixels
 };
 
 namespace {
@@ -38,7 +37,8 @@ void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener registryListener{onGlobal, onGlobalRemove};
 
 void onRelease(void* data, wl_buffer*) {
-    static_cast<WaylandBuffers::Buffer*>(data)->busy = false;
+    const auto* buffer = static_cast<WaylandBuffers::Buffer*>(data);
+    buffer->owner->released(buffer->index);
 }
 
 const wl_buffer_listener bufferListener{onRelease};
@@ -94,12 +94,14 @@ bool WaylandBuffers::resize(int width, int height, int bufferScale) {
     width_ = width;
     height_ = height;
     scale_ = bufferScale > 0 ? bufferScale : 1;
+    turns_ = BufferTurns(height);
     wl_surface_set_buffer_scale(surface_, scale_);
     return width > 0 && height > 0 && addBuffer() && addBuffer();
 }
 
 bool WaylandBuffers::addBuffer() {
     auto buffer = std::make_unique<Buffer>();
+    buffer->owner = this;
     const int pitch = width_ * 4;
     buffer->bytes = static_cast<std::size_t>(pitch) * static_cast<std::size_t>(height_);
     const int fd = memfd_create("schlingo-picture", MFD_CLOEXEC);
@@ -130,10 +132,8 @@ bool WaylandBuffers::addBuffer() {
         munmap(buffer->memory, buffer->bytes);
         return false;
     }
+    buffer->index = turns_.add();
     wl_buffer_add_listener(buffer->buffer, &bufferListener, buffer.get());
-    // New memory is black; where a picture was shown already, all of it is behind.
-    if (shown_ != nullptr)
-        buffer->staleBottom = height_;
     buffers_.push_back(std::move(buffer));
     return true;
 }
@@ -145,8 +145,8 @@ void WaylandBuffers::freeBuffers() {
         munmap(buffer->memory, buffer->bytes);
     }
     buffers_.clear();
-    shown_ = nullptr;
-    drawn_ = nullptr;
+    turns_ = BufferTurns();
+    drawn_.reset();
 }
 
 void WaylandBuffers::stop() {
@@ -163,54 +163,46 @@ void WaylandBuffers::stop() {
     surface_ = nullptr;
 }
 
-WaylandBuffers::Buffer* WaylandBuffers::idleBuffer() {
-    if (shown_ != nullptr && !shown_->busy)
-        return shown_;
-    for (const auto& buffer : buffers_)
-        if (!buffer->busy)
-            return buffer.get();
-    return nullptr;
-}
-
-void WaylandBuffers::catchUp(Buffer& buffer) {
-    if (shown_ != nullptr && &buffer != shown_ && buffer.staleBottom > buffer.staleTop) {
-        const std::size_t pitch = static_cast<std::size_t>(width_) * 4;
-        const std::size_t offset = static_cast<std::size_t>(buffer.staleTop) * pitch;
-        std::memcpy(static_cast<char*>(buffer.memory) + offset,
-                    static_cast<const char*>(shown_->memory) + offset,
-                    static_cast<std::size_t>(buffer.staleBottom - buffer.staleTop) * pitch);
+std::optional<BufferTurns::Turn> WaylandBuffers::nextTurn() {
+    if (wl_display_dispatch_queue_pending(display_, queue_) < 0)
+        return std::nullopt;
+    std::optional<BufferTurns::Turn> turn = turns_.next();
+    // Releases already sent but not yet read come with a round trip.
+    if (!turn && wl_display_roundtrip_queue(display_, queue_) >= 0)
+        turn = turns_.next();
+    if (!turn && buffers_.size() < maxBuffers && addBuffer())
+        turn = turns_.next();
+    while (!turn) {
+        if (wl_display_dispatch_queue(display_, queue_) < 0)
+            return std::nullopt;
+        turn = turns_.next();
     }
-    buffer.staleTop = buffer.staleBottom = 0;
+    return turn;
 }
 
 SDL_Surface* WaylandBuffers::target() {
-    drawn_ = nullptr;
-    if (queue_ == nullptr || wl_display_dispatch_queue_pending(display_, queue_) < 0)
+    drawn_.reset();
+    if (queue_ == nullptr)
         return nullptr;
-    Buffer* buffer = idleBuffer();
-    if (buffer == nullptr) {
-        // Releases already sent but not yet read come with a round trip.
-        if (wl_display_roundtrip_queue(display_, queue_) < 0)
-            return nullptr;
-        buffer = idleBuffer();
+    const std::optional<BufferTurns::Turn> turn = nextTurn();
+    if (!turn)
+        return nullptr;
+    Buffer& buffer = *buffers_[turn->buffer];
+    if (turn->endRow > turn->firstRow) {
+        const std::size_t pitch = static_cast<std::size_t>(width_) * 4;
+        const std::size_t offset = static_cast<std::size_t>(turn->firstRow) * pitch;
+        std::memcpy(static_cast<char*>(buffer.memory) + offset,
+                    static_cast<const char*>(buffers_[turn->from]->memory) + offset,
+                    static_cast<std::size_t>(turn->endRow - turn->firstRow) * pitch);
     }
-    if (buffer == nullptr && buffers_.size() < maxBuffers && addBuffer())
-        buffer = buffers_.back().get();
-    while (buffer == nullptr) {
-        if (wl_display_dispatch_queue(display_, queue_) < 0)
-            return nullptr;
-        buffer = idleBuffer();
-    }
-    catchUp(*buffer);
-    drawn_ = buffer;
-    return buffer->surface;
+    drawn_ = turn->buffer;
+    return buffer.surface;
 }
 
 void WaylandBuffers::show(const SDL_Rect& changed) {
-    if (drawn_ == nullptr || changed.w <= 0 || changed.h <= 0)
+    if (!drawn_ || changed.w <= 0 || changed.h <= 0)
         return;
-    Buffer& buffer = *drawn_;
-    wl_surface_attach(surface_, buffer.buffer, 0, 0);
+    wl_surface_attach(surface_, buffers_[*drawn_]->buffer, 0, 0);
     if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >=
         WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
         wl_surface_damage_buffer(surface_, changed.x, changed.y, changed.w, changed.h);
@@ -222,21 +214,8 @@ void WaylandBuffers::show(const SDL_Rect& changed) {
     }
     wl_surface_commit(surface_);
     wl_display_flush(display_);
-    buffer.busy = true;
-    for (const auto& other : buffers_) {
-        if (other.get() == &buffer)
-            continue;
-        const int bottom = changed.y + changed.h;
-        if (other->staleBottom <= other->staleTop) {
-            other->staleTop = changed.y;
-            other->staleBottom = bottom;
-        } else {
-            other->staleTop = std::min(other->staleTop, changed.y);
-            other->staleBottom = std::max(other->staleBottom, bottom);
-        }
-    }
-    shown_ = &buffer;
-    drawn_ = nullptr;
+    turns_.shown(*drawn_, changed.y, changed.y + changed.h);
+    drawn_.reset();
 }
 
 } // namespace schlingo::platform::sdl

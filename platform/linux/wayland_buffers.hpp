@@ -7,10 +7,13 @@
 // only; the buffers' release events arrive on a queue of their own, which
 // nothing but this class dispatches.
 
+#include "platform/linux/buffer_turns.hpp"
+
 #include <SDL2/SDL_surface.h>
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct wl_buffer;
@@ -44,27 +47,24 @@ public:
     // picture shown before.
     void show(const SDL_Rect& changed);
 
-    // Buffers made so far for this size (the benchmark reads it).
-    std::size_t bufferCount() const { return buffers_.size(); }
-
-    // The compositor's answer to a binding of the registry (a C callback).
+    // The compositor's answers (C callbacks).
     void offered(wl_shm* shm);
+    void released(std::size_t buffer) { turns_.released(buffer); }
     struct Buffer;
 
 private:
     bool addBuffer();
     void freeBuffers();
-    Buffer* idleBuffer();
-    void catchUp(Buffer& buffer);
+    std::optional<BufferTurns::Turn> nextTurn();
 
     wl_display* display_ = nullptr;
     wl_surface* surface_ = nullptr;
     wl_event_queue* queue_ = nullptr;
     wl_shm* shm_ = nullptr;
     int width_ = 0, height_ = 0, scale_ = 1;
-    std::vector<std::unique_ptr<Buffer>> buffers_;
-    Buffer* shown_ = nullptr; // the buffer of the picture shown last
-    Buffer* drawn_ = nullptr; // the one target() handed out
+    std::vector<std::unique_ptr<Buffer>> buffers_; // indexed as in turns_
+    BufferTurns turns_;
+    std::optional<std::size_t> drawn_; // the buffer target() handed out
 };
 
 } // namespace schlingo::platform::sdl
