@@ -179,7 +179,7 @@ public:
             const int bufferScale = logicalWidth_ > 0 ? clientWidth_ / logicalWidth_ : 1;
             if (!buffers_.start(info.info.wl.display, info.info.wl.surface, clientWidth_,
                                 clientHeight_, bufferScale))
-                return fail("kein gemeinsamer Speicher f\xfcr das Bild (wl_shm)");
+                return fail("wl_shm: kein gemeinsamer Speicher f\xfcr das Bild");
             if (SDL_Surface* black = buffers_.target())
                 buffers_.show({0, 0, black->w, black->h});
         } else if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
