@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,33 @@ GtkWidget* makeControl(const StartWindow::Control& control, GSList*& radioGroup)
     return nullptr;
 }
 
+// A desktop font larger than the one the layout was made for (GNOME's, which
+// GTK takes on Wayland) widens captions past their given sizes; a group box
+// then grows with the widest control inside it, keeping its right margin.
+void widenGroupBoxes(const std::vector<StartWindow::Control>& controls,
+                     const std::vector<GtkWidget*>& widgets) {
+    for (std::size_t g = 0; g < controls.size(); ++g) {
+        const auto& box = controls[g];
+        if (box.kind != StartWindow::Kind::GroupBox)
+            continue;
+        const int right = box.x + box.width;
+        int needed = right;
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            const auto& inside = controls[i];
+            if (inside.kind == StartWindow::Kind::GroupBox || inside.x < box.x ||
+                inside.x >= right || inside.y < box.y || inside.y >= box.y + box.height)
+                continue;
+            gtk_widget_show(widgets[i]); // a hidden widget asks for no width
+            int natural = 0;
+            gtk_widget_get_preferred_width(widgets[i], nullptr, &natural);
+            const int margin = std::max(right - (inside.x + inside.width), 0);
+            needed = std::max(needed, inside.x + std::max(inside.width, natural) + margin);
+        }
+        if (needed > right)
+            gtk_widget_set_size_request(widgets[g], needed - box.x, box.height);
+    }
+}
+
 } // namespace
 
 GtkWindow* currentStartWindow() {
@@ -176,6 +204,7 @@ void runStartWindow(StartWindow& window, Backend&) {
     gtk_css_provider_load_from_data(css, style.c_str(), -1, nullptr);
     applyCompactStyle(top, css);
     g_object_unref(css);
+    widenGroupBoxes(controls, session.widgets);
 
     g_signal_connect(top, "destroy", G_CALLBACK(onDestroy), nullptr);
     gtk_widget_show_all(top);
