@@ -1,7 +1,7 @@
 // Reading a large word list and a number file through the item reader.
 
-#include "platform/random.hpp"
-#include "platform/text_file.hpp"
+#include "platform/machine/random.hpp"
+#include "platform/machine/text_file.hpp"
 
 #include <benchmark/benchmark.h>
 

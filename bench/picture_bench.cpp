@@ -3,9 +3,9 @@
 // created and loaded, a 12-letter word row drawn, then all glyphs freed. The
 // shipped pictures are read from data/; the first pass warms the file cache.
 
-#include "flow/program.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
 #include "presentation/glyph_set.hpp"
+#include "state/program.hpp"
 
 #include <benchmark/benchmark.h>
 

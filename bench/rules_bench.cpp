@@ -3,10 +3,10 @@
 // guessing loop without its sleep. A program of its own, since it replaces
 // the global operator new to count the heap.
 
-#include "flow/program.hpp"
-#include "platform/host.hpp"
+#include "platform/seam/host.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/word_choice.hpp"
+#include "state/program.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -10,12 +10,12 @@
 // DATA_DIR holds the shipped pictures and lists (dist/linux). Prints the
 // median and the 90th percentile in milliseconds.
 
-#include "flow/program.hpp"
 #include "gamefiles/button_map.hpp"
-#include "platform/host.hpp"
+#include "platform/seam/host.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
+#include "state/program.hpp"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 cmake_policy(SET CMP0057 NEW)
 # Fails when a source of the portable core (or a header it includes from this
 # repository) names a header of an operating system or a toolkit.
-set(_forbidden "windows\\.h|winuser\\.h|wingdi\\.h|winbase\\.h|shellapi\\.h|io\\.h|direct\\.h|unistd\\.h|fcntl\\.h|sys/[a-z_]+\\.h|pthread\\.h|dirent\\.h|SDL[0-9]*/|SDL\\.h|gtk/|gdk/|glib|X11/|platform/linux/|platform/win32/")
+set(_forbidden "windows\\.h|winuser\\.h|wingdi\\.h|winbase\\.h|shellapi\\.h|io\\.h|direct\\.h|unistd\\.h|fcntl\\.h|sys/[a-z_]+\\.h|pthread\\.h|dirent\\.h|SDL[0-9]*/|SDL\\.h|gtk/|gdk/|glib|X11/|wayland-|emscripten|platform/backends/")
 string(REPLACE "|" ";" _list "${SOURCES}")
 set(_seen "")
 set(_queue ${_list})

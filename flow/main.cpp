@@ -1,9 +1,9 @@
 // The program: one desktop back end, one program-wide state, the game loop.
-#include "flow/program.hpp"
 #include "flow/startup.hpp"
-#include "platform/backend.hpp"
-#include "platform/host.hpp"
+#include "platform/seam/backend.hpp"
+#include "platform/seam/host.hpp"
 #include "schlingo_version.hpp"
+#include "state/program.hpp"
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "flow/start_window.hpp"
 
-#include "flow/program.hpp"
-#include "platform/random.hpp"
+#include "platform/machine/random.hpp"
 #include "schlingo_version.hpp"
+#include "state/program.hpp"
 
 namespace schlingo {
 

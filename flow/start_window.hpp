@@ -3,7 +3,7 @@
 // from the options, and what a click does. The back end builds the native
 // window from this description.
 
-#include "platform/backend.hpp"
+#include "platform/seam/backend.hpp"
 
 #include <string>
 #include <vector>

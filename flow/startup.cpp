@@ -1,11 +1,12 @@
 #include "flow/startup.hpp"
 
-#include "flow/program.hpp"
 #include "flow/start_window.hpp"
 #include "gamefiles/button_map.hpp"
 #include "gamefiles/highscores.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/word_choice.hpp"
+#include "rules/word_reset.hpp"
+#include "state/program.hpp"
 
 #include <string>
 

@@ -13,9 +13,4 @@ struct Program;
 // and the words; returns after a lost game.
 void playGame(Program& program);
 
-// Per-word reset, then the highscore table read again.
-void beginWord(Program& program);
-// Clears letterUsed and letterMissed 1..31.
-void clearLetterFlags(Program& program);
-
 } // namespace schlingo

@@ -3,10 +3,10 @@
 // must be exactly those whose rectangle holds the point, ñ and the umlauts
 // only with the special letters on, never the 32nd rectangle.
 
-#include "flow/program.hpp"
 #include "fuzz_files.hpp"
 #include "gamefiles/button_map.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
+#include "state/program.hpp"
 
 #include <bitset>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // their fixed names: in memory (/dev/shm) when there is one, since a disk write
 // costs more than the read under test.
 
-#include "platform/host.hpp"
+#include "platform/seam/host.hpp"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,10 +3,10 @@
 // was read, the table ranked into it is written so that it reads back exactly,
 // sorted or not.
 
-#include "flow/program.hpp"
 #include "fuzz_files.hpp"
 #include "gamefiles/highscores.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
+#include "state/program.hpp"
 
 #include <cstdint>
 #include <cstdlib>

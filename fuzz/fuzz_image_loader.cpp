@@ -3,9 +3,9 @@
 // holds, the image's header must still describe rows inside its buffer, and a
 // file of no known form must leave the image as it was.
 
-#include "platform/display.hpp"
-#include "platform/image_loader.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/image_loader.hpp"
+#include "platform/seam/display.hpp"
 
 #include <cstdint>
 #include <cstdio>

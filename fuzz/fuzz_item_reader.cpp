@@ -1,7 +1,7 @@
 // The item reader on arbitrary file contents. The first byte chooses which of
 // the items are number items (bit i for item i, cycling); the rest is the file.
 
-#include "platform/text_file.hpp"
+#include "platform/machine/text_file.hpp"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,10 +3,10 @@
 // entry of the list, with its length and the row's left edge) or, when the
 // list holds no word after its first entry, the program ends with a message.
 
-#include "flow/program.hpp"
 #include "fuzz_files.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
 #include "rules/word_choice.hpp"
+#include "state/program.hpp"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "gamefiles/button_map.hpp"
 
-#include "flow/program.hpp"
-#include "platform/text_file.hpp"
+#include "platform/machine/text_file.hpp"
+#include "state/program.hpp"
 
 namespace schlingo {
 

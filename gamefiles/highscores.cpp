@@ -1,8 +1,8 @@
 #include "gamefiles/highscores.hpp"
 
-#include "flow/program.hpp"
-#include "platform/random.hpp"
-#include "platform/text_file.hpp"
+#include "platform/machine/random.hpp"
+#include "platform/machine/text_file.hpp"
+#include "state/program.hpp"
 
 namespace schlingo {
 

@@ -2,7 +2,7 @@
 // The picture files (".galgen" in the program's directory): board picture,
 // 51 glyphs and the hanged computer, loaded per word and freed at its end.
 
-#include "platform/screen.hpp"
+#include "platform/machine/screen.hpp"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "presentation/letter_board.hpp"
 
-#include "flow/program.hpp"
+#include "state/program.hpp"
 
 namespace schlingo {
 

@@ -1,9 +1,9 @@
 #include "presentation/word_screen.hpp"
 
-#include "flow/program.hpp"
 #include "gamefiles/highscores.hpp"
-#include "platform/text_file.hpp"
+#include "platform/machine/text_file.hpp"
 #include "presentation/glyph_set.hpp"
+#include "state/program.hpp"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // What the 940 x 320 game screen shows while a word is played: the word row of
 // glyphs, the counters in colour bands and the tries left.
 
-#include "platform/screen.hpp"
+#include "platform/machine/screen.hpp"
 
 #include <string>
 

@@ -1,13 +1,13 @@
 #include "rules/guessing_loop.hpp"
 
-#include "flow/program.hpp"
-#include "flow/startup.hpp"
 #include "gamefiles/button_map.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/letter_board.hpp"
 #include "presentation/word_screen.hpp"
 #include "rules/letters.hpp"
 #include "rules/scoring.hpp"
+#include "rules/word_reset.hpp"
+#include "state/program.hpp"
 
 namespace schlingo {
 

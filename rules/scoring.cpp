@@ -1,15 +1,15 @@
 #include "rules/scoring.hpp"
 
-#include "flow/program.hpp"
-#include "flow/startup.hpp"
 #include "gamefiles/highscores.hpp"
 #include "gamefiles/statistics.hpp"
-#include "platform/random.hpp"
-#include "platform/text_file.hpp"
+#include "platform/machine/random.hpp"
+#include "platform/machine/text_file.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/word_screen.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/word_choice.hpp"
+#include "rules/word_reset.hpp"
+#include "state/program.hpp"
 
 namespace schlingo {
 

@@ -1,9 +1,9 @@
 #include "rules/word_choice.hpp"
 
-#include "flow/program.hpp"
-#include "platform/host.hpp"
-#include "platform/random.hpp"
-#include "platform/text_file.hpp"
+#include "platform/machine/random.hpp"
+#include "platform/machine/text_file.hpp"
+#include "platform/seam/host.hpp"
+#include "state/program.hpp"
 
 #include <algorithm>
 #include <cstdint>

@@ -9,7 +9,7 @@
 # depth. Names: <header>_<bits per pixel>[_variant].bmp, header bmp2 (12-byte
 # info header), bmp3 (40), bmp4 (108) or bmp5 (124).
 set -eu
-out=${1:-$(dirname "$0")/../tests/platform/fixtures}
+out=${1:-$(dirname "$0")/../tests/platform/machine/fixtures}
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,8 +1,8 @@
-# Writes platform/font8x8.cpp, the 8 x 8 screen font in code page 437 order,
+# Writes platform/machine/font8x8.cpp, the 8 x 8 screen font in code page 437 order,
 # from the font table of SDL2_gfx (Debian package libsdl2-gfx-dev, zlib licence).
 #
 #   cmake -DSOURCE=/usr/include/SDL2/SDL2_gfxPrimitives_font.h \
-#         -DOUTPUT=platform/font8x8.cpp -P tools/make_font8x8.cmake
+#         -DOUTPUT=platform/machine/font8x8.cpp -P tools/make_font8x8.cmake
 #
 # Both arguments have these defaults (OUTPUT relative to the repository root).
 cmake_minimum_required(VERSION 3.25)
@@ -12,7 +12,7 @@ if(NOT SOURCE)
 endif()
 get_filename_component(_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 if(NOT OUTPUT)
-  set(OUTPUT "${_root}/platform/font8x8.cpp")
+  set(OUTPUT "${_root}/platform/machine/font8x8.cpp")
 endif()
 if(NOT EXISTS "${SOURCE}")
   message(FATAL_ERROR "${SOURCE} not found (install libsdl2-gfx-dev)")
@@ -51,7 +51,7 @@ foreach(_line IN LISTS _notice_lines)
     string(APPEND _out "//   ${_line}\n")
   endif()
 endforeach()
-string(APPEND _out "\n#include \"platform/font8x8.hpp\"\n\nnamespace schlingo::platform {\n\n")
+string(APPEND _out "\n#include \"platform/machine/font8x8.hpp\"\n\nnamespace schlingo::platform {\n\n")
 string(APPEND _out "const std::uint8_t font8x8[256][8] = {\n")
 foreach(_ch RANGE 0 255)
   math(EXPR _first "${_ch} * 8")

@@ -2,7 +2,7 @@
 // system-modal information box and two questions, printing each answer as
 // "answer Ok|Yes|No|Cancel".
 
-#include "platform/backend.hpp"
+#include "platform/seam/backend.hpp"
 
 #include <cstdio>
 

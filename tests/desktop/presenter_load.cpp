@@ -5,8 +5,8 @@
 //
 //   presenter_load [--seconds N]   prints "done N passes" and exits 0
 
-#include "platform/backend.hpp"
-#include "platform/display.hpp"
+#include "platform/seam/backend.hpp"
+#include "platform/seam/display.hpp"
 
 #include <cstdio>
 #include <cstdlib>

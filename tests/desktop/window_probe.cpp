@@ -7,8 +7,8 @@
 //
 //   window_probe [--reopen] [--seconds N]
 
-#include "platform/backend.hpp"
-#include "platform/display.hpp"
+#include "platform/seam/backend.hpp"
+#include "platform/seam/display.hpp"
 
 #include <array>
 #include <cstdio>

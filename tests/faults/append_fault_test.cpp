@@ -1,7 +1,7 @@
 // Appending never rewrites what a file holds: each finished line goes to its
 // end in one write, and nothing of an unfinished line is there before it ends.
 
-#include "platform/text_file.hpp"
+#include "platform/machine/text_file.hpp"
 #include "support/file_bytes.hpp"
 #include "support/temp_dir.hpp"
 

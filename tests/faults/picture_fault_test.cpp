@@ -2,9 +2,9 @@
 // word's pictures are made, drawn and freed, and what could not be read shows
 // as magenta.
 
-#include "flow/program.hpp"
-#include "platform/image_loader.hpp"
+#include "platform/machine/image_loader.hpp"
 #include "presentation/glyph_set.hpp"
+#include "state/program.hpp"
 #include "support/file_bytes.hpp"
 #include "support/scripted_program.hpp"
 #include "support/temp_dir.hpp"

@@ -1,6 +1,6 @@
 #include "flow/start_window.hpp"
 
-#include "platform/random.hpp"
+#include "platform/machine/random.hpp"
 #include "schlingo_version.hpp"
 #include "support/scripted_program.hpp"
 

@@ -1,5 +1,5 @@
 #include "gamefiles/highscores.hpp"
-#include "platform/random.hpp"
+#include "platform/machine/random.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>

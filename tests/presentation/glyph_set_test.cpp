@@ -1,8 +1,8 @@
 #include "presentation/glyph_set.hpp"
 
-#include "flow/program.hpp"
-#include "platform/host.hpp"
-#include "platform/image_loader.hpp"
+#include "platform/machine/image_loader.hpp"
+#include "platform/seam/host.hpp"
+#include "state/program.hpp"
 #include "support/file_bytes.hpp"
 #include "support/scripted_program.hpp"
 #include "support/temp_dir.hpp"

@@ -1,9 +1,9 @@
 // The shipped pictures in data/ and the icon in resources/: made by the
 // generator, of the sizes the game creates for them, and fit to be drawn over.
 
-#include "platform/display.hpp"
-#include "platform/image_loader.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/image_loader.hpp"
+#include "platform/seam/display.hpp"
 #include "presentation/glyph_set.hpp"
 #include "tools/content/bitmap_file.hpp"
 #include "tools/content/content_files.hpp"

@@ -3,10 +3,10 @@
 // one presenter pass of the script; the first pass after a window opens is its
 // activation.
 
-#include "flow/startup.hpp"
 #include "gamefiles/highscores.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/letters.hpp"
+#include "rules/word_reset.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>

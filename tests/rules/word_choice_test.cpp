@@ -1,5 +1,5 @@
-#include "flow/startup.hpp"
 #include "rules/word_choice.hpp"
+#include "rules/word_reset.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The shipped word lists: converted from their sources, read by the game as
 // one entry per line, and made only of words a player can complete.
 
-#include "platform/text_file.hpp"
+#include "platform/machine/text_file.hpp"
 #include "support/temp_dir.hpp"
 #include "tools/content/content_files.hpp"
 #include "tools/content/word_lists.hpp"

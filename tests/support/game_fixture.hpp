@@ -4,15 +4,15 @@
 // guesses by key and by mouse. The back end keeps a copy of the frame at every
 // message box, so a test can see the screen as the player saw it then.
 
-#include "flow/program.hpp"
 #include "gamefiles/button_map.hpp"
-#include "platform/host.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/seam/host.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/letter_board.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
+#include "state/program.hpp"
 #include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // A whole program on the scripted back end: the state a test plays with and
 // the script it plays.
 
-#include "flow/program.hpp"
-#include "platform/scripted/scripted_backend.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
+#include "state/program.hpp"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 #include "tools/content/word_lists.hpp"
-#include "platform/text_codec.hpp"
+#include "platform/machine/text_codec.hpp"
 
 #include <optional>
 #include <stdexcept>

@@ -1,0 +1,269 @@
+#include "platform/backends/scripted/scripted_backend.hpp"
+
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+namespace schlingo::platform {
+
+namespace {
+// Which check boxes a click flips and which radio buttons it unchecks, as
+// automatic controls of a desktop would.
+int groupOf(const std::vector<StartWindow::Control>& controls, int index) {
+    int group = 0;
+    for (int i = 0; i <= index; ++i) {
+        if (controls[i].startsGroup) {
+            group = i;
+        }
+    }
+    return group;
+}
+} // namespace
+
+ScriptedBackend& ScriptedBackend::pass(std::vector<ScriptEvent> events) {
+    passes_.push_back(std::move(events));
+    return *this;
+}
+
+ScriptedBackend& ScriptedBackend::idle(int passes) {
+    for (int i = 0; i < passes; ++i) {
+        passes_.emplace_back();
+    }
+    return *this;
+}
+
+ScriptedBackend& ScriptedBackend::idleUntilTheEnd() {
+    idleAtTheEnd_ = true;
+    return *this;
+}
+
+ScriptedBackend& ScriptedBackend::press(int scanCode) {
+    pass({{ScriptEvent::Kind::KeyDown, scanCode}});
+    return pass({{ScriptEvent::Kind::KeyUp, scanCode}});
+}
+
+ScriptedBackend& ScriptedBackend::pressTogether(std::vector<int> scanCodes) {
+    std::vector<ScriptEvent> down, up;
+    for (int code : scanCodes) {
+        down.push_back({ScriptEvent::Kind::KeyDown, code});
+        up.push_back({ScriptEvent::Kind::KeyUp, code});
+    }
+    pass(std::move(down));
+    return pass(std::move(up));
+}
+
+ScriptedBackend& ScriptedBackend::typeKey(std::uint32_t code) {
+    return pass({{ScriptEvent::Kind::Key, static_cast<int>(code), 1}});
+}
+
+ScriptedBackend& ScriptedBackend::close() {
+    return pass({{ScriptEvent::Kind::Close}});
+}
+
+ScriptedBackend& ScriptedBackend::moveTo(int x, int y) {
+    return pass({{ScriptEvent::Kind::Move, x, y}});
+}
+
+ScriptedBackend& ScriptedBackend::click(int x, int y, int passes) {
+    pass({{ScriptEvent::Kind::Move, x, y}, {ScriptEvent::Kind::Buttons, 1}});
+    idle(passes > 1 ? passes - 1 : 0);
+    return pass({{ScriptEvent::Kind::Buttons, 0}});
+}
+
+ScriptedBackend& ScriptedBackend::startWindow(StartWindowScript session) {
+    startWindowScripts_.push_back(std::move(session));
+    return *this;
+}
+
+ScriptedBackend& ScriptedBackend::answer(MessageAnswer next) {
+    answers_.push_back(next);
+    return *this;
+}
+
+std::vector<std::string> ScriptedBackend::messageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& record : messages_) {
+        texts.push_back(record.box.text);
+    }
+    return texts;
+}
+
+bool ScriptedBackend::dumpFrame(const std::string& path) const {
+    if (display_ == nullptr || !display_->screen.isOpen()) {
+        return false;
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        return false;
+    }
+    const Screen& screen = display_->screen;
+    std::fprintf(out, "P6\n%d %d\n255\n", screen.presentWidth(), screen.presentHeight());
+    const Pixel* pixels = screen.pixels();
+    const long long count = 1LL * screen.presentWidth() * screen.presentHeight();
+    for (long long i = 0; i < count; ++i) {
+        const unsigned char rgb[3] = {static_cast<unsigned char>(pixels[i] >> 16),
+                                      static_cast<unsigned char>(pixels[i] >> 8),
+                                      static_cast<unsigned char>(pixels[i])};
+        std::fwrite(rgb, 1, 3, out);
+    }
+    return std::fclose(out) == 0;
+}
+
+void ScriptedBackend::openWindow(int width, int height, const std::string& title) {
+    bool presentable = false;
+    if (display_ != nullptr) {
+        std::lock_guard<std::mutex> guard(display_->lock);
+        presentable = display_->screen.presentable();
+    }
+    windows_.push_back({width, height, title, presentable});
+    title_ = title;
+    handle_ = nextHandle_++;
+    // A new window comes to the foreground: its activation arrives with the
+    // next presenter pass, as it would from a desktop.
+    passes_.push_front({{ScriptEvent::Kind::Activate}});
+}
+
+void ScriptedBackend::setWindowTitle(const std::string& title) {
+    if (handle_ != 0) {
+        title_ = title;
+    }
+}
+
+void ScriptedBackend::sleepMilliseconds(int ms) {
+    if (ms > 0) {
+        timer_ += ms / 1000.0;
+        slept_ += ms / 1000.0;
+    }
+}
+
+void ScriptedBackend::pollFromGameThread() {
+    if (passes_.empty() && !idleAtTheEnd_) {
+        throw ScriptExhausted("the program polled for input after the script ended");
+    }
+    std::vector<ScriptEvent> events;
+    if (!passes_.empty()) {
+        events = std::move(passes_.front());
+        passes_.pop_front();
+    }
+    if (display_ == nullptr) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(display_->lock);
+    for (const auto& event : events) {
+        apply(event);
+    }
+    display_->input.refreshKeyTable();
+    ++presenterPasses_;
+    if (display_->screen.isOpen()) {
+        const PresentSpan span = display_->screen.takeRowsToPresent();
+        if (!span.empty()) {
+            rowsPresented_ += span.lastRow - span.firstRow + 1;
+        }
+    }
+}
+
+void ScriptedBackend::apply(const ScriptEvent& event) {
+    Input& input = display_->input;
+    switch (event.kind) {
+    case ScriptEvent::Kind::KeyDown:
+        input.keyEvent(event.a, true);
+        break;
+    case ScriptEvent::Kind::KeyUp:
+        input.keyEvent(event.a, false);
+        break;
+    case ScriptEvent::Kind::Key:
+        input.postKey(static_cast<std::uint32_t>(event.a), event.b > 0 ? event.b : 1);
+        break;
+    case ScriptEvent::Kind::Close:
+        input.postCloseRequest();
+        break;
+    case ScriptEvent::Kind::Activate:
+        input.setActive(true);
+        break;
+    case ScriptEvent::Kind::Deactivate:
+        input.setActive(false);
+        break;
+    case ScriptEvent::Kind::Move:
+        input.pointerMoved(event.a, event.b, true);
+        break;
+    case ScriptEvent::Kind::Leave:
+        input.pointerMoved(-1, -1, false);
+        break;
+    case ScriptEvent::Kind::Buttons:
+        input.setButtons(event.a);
+        break;
+    case ScriptEvent::Kind::Wheel:
+        input.wheelMoved(event.a);
+        break;
+    }
+}
+
+MessageAnswer ScriptedBackend::showMessage(const MessageBox& box) {
+    MessageAnswer reply = MessageAnswer::Ok;
+    if (!answers_.empty()) {
+        reply = answers_.front();
+        answers_.pop_front();
+    } else if (box.buttons != MessageBox::Buttons::Ok) {
+        messages_.push_back({box, MessageAnswer::Cancel});
+        throw ScriptExhausted("no answer scripted for the question: " + box.text);
+    }
+    messages_.push_back({box, reply});
+    return reply;
+}
+
+void ScriptedBackend::runStartWindow(StartWindow& window) {
+    StartWindowRecord record;
+    record.title = window.title();
+    record.outerWidth = window.outerWidth();
+    record.outerHeight = window.outerHeight();
+    record.controls = window.controls();
+    for (std::size_t i = 0; i < record.controls.size(); ++i) {
+        record.initiallyChecked.push_back(window.initiallyChecked(static_cast<int>(i)));
+    }
+    record.finallyChecked = record.initiallyChecked;
+    startWindows_.push_back(record);
+    if (startWindowScripts_.empty()) {
+        throw ScriptExhausted("a start window opened after the script ended");
+    }
+    const StartWindowScript session = std::move(startWindowScripts_.front());
+    startWindowScripts_.pop_front();
+
+    const auto& controls = startWindows_.back().controls;
+    for (int index : session.clicks) {
+        auto& checked = startWindows_.back().finallyChecked;
+        if (index < 0 || index >= static_cast<int>(controls.size())) {
+            throw ScriptExhausted("the script clicks a control the start window lacks");
+        }
+        switch (controls[index].kind) {
+        case StartWindow::Kind::RadioButton: {
+            const int group = groupOf(controls, index);
+            for (std::size_t i = 0; i < controls.size(); ++i) {
+                if (controls[i].kind == StartWindow::Kind::RadioButton &&
+                    groupOf(controls, static_cast<int>(i)) == group) {
+                    checked[i] = false;
+                }
+            }
+            checked[index] = true;
+            break;
+        }
+        case StartWindow::Kind::CheckBox:
+            checked[index] = !checked[index];
+            break;
+        default:
+            break;
+        }
+        // clicked() may end the process (Beenden + Ja): the record above is
+        // complete before that happens.
+        if (window.clicked(index, checked[index]) == StartWindow::Reply::Destroy) {
+            return;
+        }
+    }
+    // The close box: the window is destroyed like by the play button.
+}
+
+void ScriptedBackend::exitProcess(int code) {
+    exitCode_ = code;
+    throw ScriptedExit{code};
+}
+
+} // namespace schlingo::platform

@@ -1,0 +1,645 @@
+#include "platform/backends/win32/game_window.hpp"
+
+#include "platform/machine/text_codec.hpp"
+#include "platform/seam/presenter_scale.hpp"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <windowsx.h>
+#undef MessageBox
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace schlingo::platform::win32 {
+
+namespace {
+
+constexpr const wchar_t* className = L"SchlingoGame";
+constexpr UINT_PTR modalTimer = 1;
+constexpr UINT_PTR leaveTimer = 2;
+// Wine finds a pointer's leave by asking for its position ten times a second
+// while TrackMouseEvent is armed, which costs a resting pointer more than all
+// else the waiting game does. There the window asks itself, once a second.
+constexpr UINT leavePollMs = 1000;
+
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+// Title bar, system menu, minimise and maximise; no sizing border.
+constexpr DWORD windowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+std::wstring wide(const std::string& cp1252) {
+    const std::u16string text = cp1252ToUtf16(cp1252);
+    return std::wstring(text.begin(), text.end());
+}
+
+int buttonMask(WPARAM wParam) {
+    const WORD keys = GET_KEYSTATE_WPARAM(wParam);
+    int mask = 0;
+    if (keys & MK_LBUTTON)
+        mask |= 1;
+    if (keys & MK_RBUTTON)
+        mask |= 2;
+    if (keys & MK_MBUTTON)
+        mask |= 4;
+    if (keys & MK_XBUTTON1)
+        mask |= 8;
+    if (keys & MK_XBUTTON2)
+        mask |= 16;
+    return mask;
+}
+
+std::optional<NamedKey> namedKey(WPARAM vk) {
+    switch (vk) {
+    case VK_UP:
+        return NamedKey::Up;
+    case VK_DOWN:
+        return NamedKey::Down;
+    case VK_LEFT:
+        return NamedKey::Left;
+    case VK_RIGHT:
+        return NamedKey::Right;
+    case VK_INSERT:
+        return NamedKey::Insert;
+    case VK_DELETE:
+        return NamedKey::Delete;
+    case VK_HOME:
+        return NamedKey::Home;
+    case VK_END:
+        return NamedKey::End;
+    case VK_PRIOR:
+        return NamedKey::PageUp;
+    case VK_NEXT:
+        return NamedKey::PageDown;
+    default:
+        break;
+    }
+    if (vk >= VK_F1 && vk <= VK_F12)
+        return static_cast<NamedKey>(static_cast<int>(NamedKey::F1) + static_cast<int>(vk - VK_F1));
+    return std::nullopt;
+}
+
+// The code page 437 byte of a UTF-16 unit from WM_CHAR.
+std::optional<std::uint32_t> characterCode(WPARAM unit) {
+    if (unit >= 0xDC00 && unit <= 0xDFFF)
+        return std::nullopt; // second half of a pair: the first one posted '?'
+    // A character the ANSI code page lacks arrives as '?', as in an ANSI window.
+    const unsigned char ansi = codePointToCp1252(static_cast<char32_t>(unit)).value_or('?');
+    const std::string oem = toOem(std::string(1, static_cast<char>(ansi)));
+    return oem.empty() ? oemReplacement : static_cast<unsigned char>(oem[0]);
+}
+
+// With the player's own factor the game window counts in device pixels, so a
+// high-density desktop does not stretch (and blur) the picture a second time.
+// Only this thread's windows: the start window and the message boxes are still
+// scaled by the system. Looked up at run time, as older Windows lacks it.
+void takeDevicePixels() {
+    using SetContext = void*(WINAPI*)(void*);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto set = user32 == nullptr
+                         ? nullptr
+                         : reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+                               GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    if (set == nullptr)
+        return;
+    // Per monitor v2, else per monitor (Windows 10 before 1703).
+    if (set(reinterpret_cast<void*>(static_cast<std::intptr_t>(-4))) == nullptr)
+        set(reinterpret_cast<void*>(static_cast<std::intptr_t>(-3)));
+}
+
+// Everything user32 and gdi32: lives on the presenter thread only.
+class Presenter {
+public:
+    Presenter(GameWindow& owner, Display* display, int scale, std::atomic<std::uintptr_t>& handle)
+        : owner_(owner), display_(display), scale_(scale), handle_(handle) {}
+
+    void open(int width, int height, const std::string& cp1252Title) {
+        close();
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        // The work area of the monitor the window opens on (centred on the
+        // primary screen): without the taskbar.
+        RECT work{0, 0, screenWidth, screenHeight};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromPoint(POINT{screenWidth / 2, screenHeight / 2},
+                                             MONITOR_DEFAULTTOPRIMARY),
+                            &monitor))
+            work = monitor.rcWork;
+        // The largest whole factor up to the one asked for at which the
+        // window, frame included, fits there.
+        RECT frame{0, 0, 0, 0};
+        AdjustWindowRectEx(&frame, windowStyle, FALSE, 0);
+        const int factor = fittingScale(scale_, width, height,
+                                        (work.right - work.left) - (frame.right - frame.left),
+                                        (work.bottom - work.top) - (frame.bottom - frame.top));
+        RECT outer{0, 0, width * factor, height * factor};
+        AdjustWindowRectEx(&outer, windowStyle, FALSE, 0);
+        const int outerWidth = outer.right - outer.left;
+        const int outerHeight = outer.bottom - outer.top;
+        // Centred on the screen, and moved into the work area should the
+        // taskbar cover part of it there.
+        const int x = std::clamp(
+            (screenWidth - outerWidth) / 2, static_cast<int>(work.left),
+            std::max(static_cast<int>(work.left), static_cast<int>(work.right) - outerWidth));
+        const int y = std::clamp(
+            (screenHeight - outerHeight) / 2, static_cast<int>(work.top),
+            std::max(static_cast<int>(work.top), static_cast<int>(work.bottom) - outerHeight));
+        clientWidth_ = width * factor;
+        clientHeight_ = height * factor;
+        // Black until the frame made for this window is in place.
+        shadow_.assign(static_cast<std::size_t>(width) * height, 0);
+        shadowWidth_ = width;
+        shadowHeight_ = height;
+        hwnd_ = CreateWindowExW(0, className, wide(cp1252Title).c_str(), windowStyle, x, y,
+                                outerWidth, outerHeight, nullptr, nullptr, instance, this);
+        if (hwnd_ == nullptr)
+            return;
+        forceFull_ = true;
+        handle_.store(reinterpret_cast<std::uintptr_t>(hwnd_));
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+        UpdateWindow(hwnd_);
+    }
+
+    void close() {
+        if (hwnd_ == nullptr)
+            return;
+        HWND old = hwnd_;
+        DestroyWindow(old);
+        hwnd_ = nullptr;
+        handle_.store(0);
+        if (display_ != nullptr) {
+            std::lock_guard guard(display_->lock);
+            display_->input.setActive(false);
+            display_->input.pointerMoved(-1, -1, false);
+        }
+    }
+
+    void setTitle(const std::string& cp1252Title) {
+        if (hwnd_ != nullptr)
+            SetWindowTextW(hwnd_, wide(cp1252Title).c_str());
+    }
+
+    void setIcon() {
+        if (hwnd_ == nullptr)
+            return;
+        HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), L"MY_ICON", IMAGE_ICON,
+                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+        if (icon != nullptr)
+            SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+
+    void applyRequests() {
+        GameWindow::Requests requests = owner_.takeRequests();
+        if (requests.title)
+            setTitle(*requests.title);
+        if (requests.icon)
+            setIcon();
+    }
+
+    // One pass: key table and changed rows.
+    void pass() {
+        int first = 0, count = 0;
+        if (display_ != nullptr) {
+            std::lock_guard guard(display_->lock);
+            display_->input.refreshKeyTable();
+            if (hwnd_ != nullptr)
+                syncShadow(first, count);
+        }
+        if (count > 0) {
+            HDC dc = GetDC(hwnd_);
+            blit(dc, first, count);
+            ReleaseDC(hwnd_, dc);
+        }
+        owner_.countPass(count);
+    }
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<Presenter*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self == nullptr || self->display_ == nullptr)
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        return self->handle(hwnd, message, wParam, lParam);
+    }
+
+private:
+    LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        Input& input = display_->input;
+        switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYUP: {
+            const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+            // Bits 16-23 hold the set-1 scan code; the extended bit 24 is
+            // folded away, so right Ctrl counts as 29.
+            UINT scan = (static_cast<UINT>(lParam) >> 16) & 0xFF;
+            if (scan == 0)
+                scan = MapVirtualKeyW(static_cast<UINT>(wParam), MAPVK_VK_TO_VSC);
+            std::optional<std::uint32_t> named;
+            if (message == WM_KEYDOWN) {
+                if (auto key = namedKey(wParam)) {
+                    const int code = biosExtendedCode(*key, GetKeyState(VK_SHIFT) < 0,
+                                                      GetKeyState(VK_CONTROL) < 0);
+                    if (code != 0)
+                        named = 255u + 256u * static_cast<std::uint32_t>(code);
+                }
+            }
+            const bool extended = ((static_cast<UINT>(lParam) >> 24) & 1) != 0;
+            {
+                std::lock_guard guard(display_->lock);
+                if (scan < 128)
+                    input.keyEvent(static_cast<int>(scan), down, extended);
+                if (named)
+                    input.postKey(*named, static_cast<int>(lParam & 0xFFFF));
+            }
+            if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
+                break; // Alt+F4 and the system menu come through DefWindowProc
+            return 0;
+        }
+        case WM_CHAR: {
+            if (auto code = characterCode(wParam)) {
+                std::lock_guard guard(display_->lock);
+                input.postKey(*code, static_cast<int>(lParam & 0xFFFF));
+            }
+            return 0;
+        }
+        case WM_CLOSE: {
+            std::lock_guard guard(display_->lock);
+            input.postCloseRequest();
+            return 0; // the window stays
+        }
+        case WM_ACTIVATE: {
+            std::lock_guard guard(display_->lock);
+            input.setActive(LOWORD(wParam) != WA_INACTIVE);
+            break;
+        }
+        case WM_MOUSEMOVE: {
+            if (!trackingLeave_ && underWine_) {
+                trackingLeave_ = SetTimer(hwnd, leaveTimer, leavePollMs, nullptr) != 0;
+            } else if (!trackingLeave_) {
+                TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
+                trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+            }
+            pointer(lParam);
+            return 0;
+        }
+        case WM_MOUSELEAVE: {
+            trackingLeave_ = false;
+            std::lock_guard guard(display_->lock);
+            input.pointerMoved(-1, -1, false);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONUP: {
+            const int mask = buttonMask(wParam);
+            // The window keeps the pointer while a button is held.
+            if (mask != 0)
+                SetCapture(hwnd);
+            else if (GetCapture() == hwnd)
+                ReleaseCapture();
+            pointer(lParam);
+            std::lock_guard guard(display_->lock);
+            input.setButtons(mask);
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+        }
+        case WM_MOUSEWHEEL: {
+            wheelRest_ += GET_WHEEL_DELTA_WPARAM(wParam);
+            const int notches = wheelRest_ / WHEEL_DELTA;
+            wheelRest_ -= notches * WHEEL_DELTA;
+            if (notches != 0) {
+                std::lock_guard guard(display_->lock);
+                input.wheelMoved(notches);
+            }
+            return 0;
+        }
+        case WM_SIZE:
+            clientWidth_ = LOWORD(lParam);
+            clientHeight_ = HIWORD(lParam);
+            forceFull_ = true;
+            // The picture moves and grows: all of the client is painted anew.
+            InvalidateRect(hwnd, nullptr, FALSE);
+            break;
+        case WM_ERASEBKGND:
+            return 1; // WM_PAINT covers every pixel
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd, &paint);
+            int first = 0, count = 0;
+            {
+                std::lock_guard guard(display_->lock);
+                forceFull_ = true;
+                syncShadow(first, count);
+            }
+            blit(dc, 0, shadowHeight_);
+            // Around the picture (a maximised window) the window is black.
+            const Placement place = placement();
+            const int right = place.left + place.width(), bottom = place.top + place.height();
+            const int clientRight = std::max(clientWidth_, right);
+            const int clientBottom = std::max(clientHeight_, bottom);
+            HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+            const RECT border[] = {{0, 0, clientRight, place.top},
+                                   {0, bottom, clientRight, clientBottom},
+                                   {0, place.top, place.left, bottom},
+                                   {right, place.top, clientRight, bottom}};
+            for (const RECT& part : border)
+                FillRect(dc, &part, black);
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+        // Moving the window or its system menu runs a modal loop of its own;
+        // a timer keeps the passes going meanwhile.
+        case WM_ENTERSIZEMOVE:
+        case WM_ENTERMENULOOP:
+            SetTimer(hwnd, modalTimer, 10, nullptr);
+            break;
+        case WM_EXITSIZEMOVE:
+        case WM_EXITMENULOOP:
+            KillTimer(hwnd, modalTimer);
+            break;
+        case WM_TIMER:
+            if (wParam == leaveTimer) {
+                POINT at{};
+                // A held button keeps the pointer; its moves outside still come.
+                if (GetCapture() != hwnd && GetCursorPos(&at) && WindowFromPoint(at) != hwnd) {
+                    KillTimer(hwnd, leaveTimer);
+                    trackingLeave_ = false;
+                    std::lock_guard guard(display_->lock);
+                    input.pointerMoved(-1, -1, false);
+                }
+                return 0;
+            }
+            if (wParam == modalTimer) {
+                applyRequests();
+                pass();
+                return 0;
+            }
+            break;
+        default:
+            break;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    Placement placement() const {
+        return placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
+    }
+
+    // Client pixels to game pixels; outside the picture (the black border
+    // included) the pointer is outside.
+    void pointer(LPARAM lParam) {
+        const int x = GET_X_LPARAM(lParam);
+        const int y = GET_Y_LPARAM(lParam);
+        const Placement place = placement();
+        GamePoint game = place.toGame(x, y);
+        const bool inside = game.inside();
+        if (!inside)
+            game = place.nearestGame(x, y);
+        std::lock_guard guard(display_->lock);
+        display_->input.pointerMoved(game.x, game.y, inside);
+    }
+
+    // Display::lock held. Copies the rows to present into the shadow (what the
+    // window shows) and returns the span of rows that really changed there.
+    void syncShadow(int& first, int& count) {
+        first = 0;
+        count = 0;
+        Screen& screen = display_->screen;
+        if (!screen.presentable())
+            return;
+        const int width = screen.presentWidth();
+        const int height = screen.presentHeight();
+        if (width != shadowWidth_ || height != shadowHeight_) {
+            shadow_.assign(static_cast<std::size_t>(width) * height, 0);
+            shadowWidth_ = width;
+            shadowHeight_ = height;
+            forceFull_ = true;
+        }
+        const bool full = forceFull_;
+        forceFull_ = false;
+        const PresentSpan span = full ? screen.takeAllRows() : screen.takeRowsToPresent();
+        if (span.empty())
+            return;
+        const Pixel* frame = screen.pixels();
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+        int last = -1;
+        first = -1;
+        for (int row = span.firstRow; row <= std::min(span.lastRow, height - 1); ++row) {
+            const Pixel* source = frame + static_cast<std::size_t>(row) * width;
+            Pixel* target = shadow_.data() + static_cast<std::size_t>(row) * width;
+            if (!full && std::memcmp(target, source, rowBytes) == 0)
+                continue;
+            std::memcpy(target, source, rowBytes);
+            if (first < 0)
+                first = row;
+            last = row;
+        }
+        if (first < 0) {
+            first = 0;
+            return;
+        }
+        count = last - first + 1;
+    }
+
+    // Presenter thread: rows [first, first + count) of the shadow to the window,
+    // one top-down 32-bit DIB, each pixel a factor x factor block.
+    void blit(HDC dc, int first, int count) {
+        if (count <= 0 || shadowWidth_ <= 0)
+            return;
+        const Placement place = placement();
+        const int factor = place.factor;
+        const int width = shadowWidth_ * factor;
+        const Pixel* rows = shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_;
+        if (factor > 1) {
+            // Whole blocks, made here: cheaper than StretchDIBits under Wine.
+            blocks_.resize(static_cast<std::size_t>(width) * count * factor);
+            Pixel* out = blocks_.data();
+            for (int row = 0; row < count; ++row) {
+                const Pixel* line = rows + static_cast<std::size_t>(row) * shadowWidth_;
+                Pixel* wide = out;
+                for (int column = 0; column < shadowWidth_; ++column)
+                    out = std::fill_n(out, factor, line[column]);
+                for (int copy = 1; copy < factor; ++copy)
+                    out = std::copy_n(wide, width, out);
+            }
+            rows = blocks_.data();
+        }
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -count * factor;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        SetDIBitsToDevice(dc, place.left, place.top + first * factor, static_cast<DWORD>(width),
+                          static_cast<DWORD>(count * factor), 0, 0, 0,
+                          static_cast<UINT>(count * factor), rows, &info, DIB_RGB_COLORS);
+    }
+
+    GameWindow& owner_;
+    Display* display_;
+    int scale_; // the factor a window opens with at most
+    std::atomic<std::uintptr_t>& handle_;
+    HWND hwnd_ = nullptr;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    bool forceFull_ = false;
+    bool trackingLeave_ = false; // TrackMouseEvent armed, or the leave timer set
+    const bool underWine_ = runningUnderWine();
+    int wheelRest_ = 0;
+    std::vector<Pixel> shadow_; // what the window shows, in game pixels
+    int shadowWidth_ = 0, shadowHeight_ = 0;
+    std::vector<Pixel> blocks_; // rows of the shadow at the factor, for one blit
+};
+
+void registerClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Presenter::windowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc); // fails harmlessly when a previous presenter registered it
+}
+
+} // namespace
+
+GameWindow::GameWindow() : wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+GameWindow::~GameWindow() {
+    stop();
+    if (wakeEvent_ != nullptr)
+        CloseHandle(wakeEvent_);
+}
+
+void GameWindow::wake() {
+    SetEvent(wakeEvent_);
+}
+
+void GameWindow::attach(Display* display) {
+    std::lock_guard guard(commandLock_);
+    display_ = display;
+}
+
+void GameWindow::open(int width, int height, const std::string& cp1252Title) {
+    std::unique_lock lock(commandLock_);
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { run(); });
+    openRequest_ = OpenRequest{width, height, cp1252Title};
+    const long long target = opensDone_ + 1;
+    wake();
+    done_.wait(lock, [&] { return opensDone_ >= target; });
+}
+
+void GameWindow::setTitle(const std::string& cp1252Title) {
+    std::lock_guard guard(commandLock_);
+    titleRequest_ = cp1252Title;
+    wake();
+}
+
+void GameWindow::setProgramIcon() {
+    std::lock_guard guard(commandLock_);
+    iconRequest_ = true;
+    wake();
+}
+
+void GameWindow::stop() {
+    {
+        std::lock_guard guard(commandLock_);
+        if (!thread_.joinable())
+            return;
+        stopRequest_ = true;
+        wake();
+    }
+    thread_.join();
+    std::lock_guard guard(commandLock_);
+    stopRequest_ = false;
+}
+
+GameWindow::Counters GameWindow::counters() const {
+    std::lock_guard guard(commandLock_);
+    return counters_;
+}
+
+GameWindow::Requests GameWindow::takeRequests() {
+    std::lock_guard guard(commandLock_);
+    Requests requests;
+    requests.title.swap(titleRequest_);
+    requests.icon = std::exchange(iconRequest_, false);
+    return requests;
+}
+
+void GameWindow::countPass(int rowsUploaded) {
+    std::lock_guard guard(commandLock_);
+    ++counters_.passes;
+    counters_.rowsUploaded += rowsUploaded;
+}
+
+void GameWindow::run() {
+    registerClass();
+    Display* display = nullptr;
+    {
+        std::lock_guard guard(commandLock_);
+        display = display_;
+    }
+    // Only the player's SCHLINGO_SCALE: otherwise the system scales the window.
+    const char* requested = std::getenv("SCHLINGO_SCALE");
+    if (requested != nullptr && scaleRequested(requested))
+        takeDevicePixels();
+    Presenter presenter(*this, display, chooseScale(requested != nullptr ? requested : ""),
+                        handle_);
+
+    // Event-driven: a pass runs when the window has messages (input, paint)
+    // or the game has set the wake event, never on a clock.
+    const HANDLE wakeEvent = static_cast<HANDLE>(wakeEvent_);
+    for (;;) {
+        MsgWaitForMultipleObjectsEx(1, &wakeEvent, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+
+        std::optional<OpenRequest> open;
+        {
+            std::lock_guard guard(commandLock_);
+            if (stopRequest_)
+                break;
+            open.swap(openRequest_);
+        }
+        if (open) {
+            presenter.open(open->width, open->height, open->title);
+            std::lock_guard guard(commandLock_);
+            ++opensDone_;
+            done_.notify_all();
+        }
+        presenter.applyRequests();
+
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        presenter.pass();
+    }
+    presenter.close();
+}
+
+} // namespace schlingo::platform::win32
