@@ -12,11 +12,16 @@ const puppeteer = require('puppeteer-core');
 
 const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.png': 'image/png', '.data': 'application/octet-stream'
+  '.wasm': 'application/wasm', '.png': 'image/png', '.data': 'application/octet-stream',
+  '.gz': 'application/gzip', '.webmanifest': 'application/manifest+json'
 };
 
-// A static host as plain as they come: files, their types, nothing else.
+// A static host as plain as they come, like `python3 -m http.server`: files,
+// their types and dates, a 304 for a copy still current, no compression.
+// `sent()` is every byte written to the browser so far, headers included.
 export async function serve(root) {
+  const sockets = new Set();
+  let closedBytes = 0;
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(root, path.normalize(name === '/' ? '/index.html' : name));
@@ -25,12 +30,28 @@ export async function serve(root) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+    const modified = new Date(Math.floor(fs.statSync(file).mtimeMs / 1000) * 1000);
+    const since = Date.parse(request.headers['if-modified-since'] || '');
+    if (since >= modified.getTime()) {
+      response.writeHead(304).end();
+      return;
+    }
+    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                             'Content-Length': fs.statSync(file).size,
+                             'Last-Modified': modified.toUTCString()});
     fs.createReadStream(file).pipe(response);
+  });
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => {
+      closedBytes += socket.bytesWritten;
+      sockets.delete(socket);
+    });
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
+    sent: () => closedBytes + [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0),
     close: () => new Promise((resolve) => {
       server.closeAllConnections();
       server.close(resolve);

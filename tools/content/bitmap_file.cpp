@@ -1,6 +1,7 @@
 #include "tools/content/bitmap_file.hpp"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <stdexcept>
 
@@ -220,6 +221,119 @@ void putChunk(Bytes& out, const char* type, const Bytes& data) {
     putBig32(out, crc32(out.data() + start, out.size() - start));
 }
 
+// Deflate bits go out from the least significant bit of each byte; Huffman
+// codes go most significant bit first.
+class BitWriter {
+public:
+    explicit BitWriter(Bytes& out) : out_(out) {}
+    void bits(std::uint32_t value, int count) {
+        for (int i = 0; i < count; ++i) {
+            bit((value >> i) & 1);
+        }
+    }
+    void code(std::uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            bit((value >> i) & 1);
+        }
+    }
+    void flush() {
+        if (used_ > 0) {
+            out_.push_back(byte_);
+            byte_ = 0;
+            used_ = 0;
+        }
+    }
+
+private:
+    void bit(std::uint32_t b) {
+        byte_ = static_cast<std::uint8_t>(byte_ | b << used_);
+        if (++used_ == 8) {
+            flush();
+        }
+    }
+    Bytes& out_;
+    std::uint8_t byte_ = 0;
+    int used_ = 0;
+};
+
+// A literal or length symbol in the fixed Huffman code.
+void putSymbol(BitWriter& w, int symbol) {
+    if (symbol < 144) {
+        w.code(static_cast<std::uint32_t>(0x30 + symbol), 8);
+    } else if (symbol < 256) {
+        w.code(static_cast<std::uint32_t>(0x190 + symbol - 144), 9);
+    } else if (symbol < 280) {
+        w.code(static_cast<std::uint32_t>(symbol - 256), 7);
+    } else {
+        w.code(static_cast<std::uint32_t>(0xC0 + symbol - 280), 8);
+    }
+}
+
+// Index of the largest base not above value.
+template <std::size_t N>
+std::size_t baseIndex(const std::array<std::uint16_t, N>& bases, std::size_t value) {
+    std::size_t i = 0;
+    while (i + 1 < N && bases[i + 1] <= value) {
+        ++i;
+    }
+    return i;
+}
+
+constexpr std::array<std::uint16_t, 29> lengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                                      67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<std::uint8_t, 29> lengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<std::uint16_t, 30> distanceBase = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<std::uint8_t, 30> distanceExtra = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
+                                                        4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
+                                                        9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+// One fixed-Huffman deflate block. The only back-references tried are the
+// pixel before and the row above: the icons are flat blocks of colour, and
+// these two find nearly every repeat in them.
+Bytes deflateRows(const Bytes& data, std::size_t pixelBytes, std::size_t rowBytes) {
+    Bytes out;
+    BitWriter w(out);
+    w.bits(1, 1); // the last block
+    w.bits(1, 2); // fixed Huffman codes
+    const std::size_t n = data.size();
+    for (std::size_t at = 0; at < n;) {
+        std::size_t bestLength = 0, bestDistance = 0;
+        for (std::size_t distance : {pixelBytes, rowBytes}) {
+            if (distance == 0 || distance > at || distance > 32768) {
+                continue;
+            }
+            std::size_t length = 0;
+            while (length < 258 && at + length < n &&
+                   data[at + length] == data[at + length - distance]) {
+                ++length;
+            }
+            if (length > bestLength) {
+                bestLength = length;
+                bestDistance = distance;
+            }
+        }
+        if (bestLength < 3) {
+            putSymbol(w, data[at]);
+            ++at;
+            continue;
+        }
+        const std::size_t l = baseIndex(lengthBase, bestLength);
+        putSymbol(w, 257 + static_cast<int>(l));
+        w.bits(static_cast<std::uint32_t>(bestLength - lengthBase[l]), lengthExtra[l]);
+        const std::size_t d = baseIndex(distanceBase, bestDistance);
+        w.code(static_cast<std::uint32_t>(d), 5);
+        w.bits(static_cast<std::uint32_t>(bestDistance - distanceBase[d]), distanceExtra[d]);
+        at += bestLength;
+    }
+    putSymbol(w, 256); // end of block
+    w.flush();
+    return out;
+}
+
 } // namespace
 
 Bytes encodePng(const Canvas& canvas) {
@@ -235,16 +349,8 @@ Bytes encodePng(const Canvas& canvas) {
         }
     }
     Bytes zlib = {0x78, 0x01}; // deflate, 32 KiB window, no dictionary
-    std::size_t at = 0;
-    do {
-        const std::size_t n = std::min<std::size_t>(rows.size() - at, 0xFFFF);
-        zlib.push_back(at + n == rows.size() ? 1 : 0); // last block?, stored
-        put16(zlib, static_cast<std::uint32_t>(n));
-        put16(zlib, static_cast<std::uint32_t>(~n & 0xFFFF));
-        zlib.insert(zlib.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
-                    rows.begin() + static_cast<std::ptrdiff_t>(at + n));
-        at += n;
-    } while (at < rows.size());
+    const Bytes packed = deflateRows(rows, 4, 1 + 4 * static_cast<std::size_t>(w));
+    zlib.insert(zlib.end(), packed.begin(), packed.end());
     std::uint32_t a = 1, b = 0; // Adler-32 of the uncompressed rows
     for (std::uint8_t byte : rows) {
         a = (a + byte) % 65521;

@@ -35,8 +35,9 @@ std::vector<ContentFile> pictureFiles() {
     files.push_back({"resources/schlingo.ico",
                      encodeIcon({iconPicture(16), iconPicture(32), iconPicture(48)})});
     files.push_back({"resources/schlingo-48.bgra", rawBgra(iconPicture(48))});
-    // The desktop menus' icons (hicolor theme) on Linux.
-    for (int size : {48, 128}) {
+    // The desktop menus' icons (hicolor theme) on Linux; the browser edition's
+    // page icon (48) and its installed app's icons (192, 512).
+    for (int size : {48, 128, 192, 512}) {
         files.push_back(
             {"resources/schlingo-" + std::to_string(size) + ".png", encodePng(iconPicture(size))});
     }

@@ -60,19 +60,13 @@
   window.addEventListener('blur', () => { pageFocused = false; activationChanged(); });
   document.addEventListener('visibilitychange', activationChanged);
 
-  // The largest whole factor of device pixels that fits, so every game pixel
-  // is a sharp square; it follows devicePixelRatio (zoom, another screen).
+  // The game as large as the stage allows beside the game window's own parts
+  // (SchlingoFit decides the factor); it follows devicePixelRatio too.
   function fit() {
     if (!windowOpen) return;
-    const ratio = window.devicePixelRatio || 1;
-    const bar = game.querySelector('.titlebar').offsetHeight + 2;
     const stage = $('stage');
-    const width = stage.clientWidth - 2, height = stage.clientHeight - bar;
-    const factor = Math.max(1, Math.floor(Math.min(width * ratio / canvas.width,
-                                                   height * ratio / canvas.height)));
-    canvas.style.width = (canvas.width * factor / ratio) + 'px';
-    canvas.style.height = (canvas.height * factor / ratio) + 'px';
-    canvas.dataset.factor = String(factor);
+    const around = game.offsetHeight - canvas.offsetHeight;
+    SchlingoFit.game(canvas, stage.clientWidth - 2, stage.clientHeight - around);
   }
   let ratioQuery = null;
   function followRatio() {
@@ -301,6 +295,7 @@
       input.addEventListener('change', () => { if (known[i] !== input.checked) report(input); });
     });
     form.hidden = false;
+    SchlingoFit.form(client);
     $('loading').hidden = true;
     performance.mark('schlingo-start-form'); // for the load-time bench
     // The focus starts on the chosen word list, so the keyboard can play:
@@ -571,9 +566,7 @@
         $('files-button').disabled = false;
       }
     };
-    const script = document.createElement('script');
-    script.src = 'schlingo.js';
-    document.body.appendChild(script);
+    SchlingoBoot.start(window.Module);
   }
 
   function play(options) {

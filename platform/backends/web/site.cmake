@@ -1,0 +1,70 @@
+# Fills the static site (cmake -P, run by the schlingo_dist target):
+#   SITE     the folder to fill
+#   PAGE     platform/backends/web/page
+#   WEB      platform/backends/web
+#   PROGRAM  the linked schlingo.js (schlingo.wasm and schlingo.data beside it)
+#   ICONS    the folder of schlingo-48/192/512.png
+#
+# The program, its data and the page's script go out gzip-compressed and are
+# unpacked by the page itself, so that a host that compresses nothing still
+# sends little. The service worker gets the build's name (a hash of every
+# file it keeps) and each file's SHA-256, so that a new build replaces the
+# old offline copy whole.
+cmake_minimum_required(VERSION 3.25)
+
+get_filename_component(_program_dir ${PROGRAM} DIRECTORY)
+file(MAKE_DIRECTORY ${SITE})
+
+# Left by an older build that shipped them uncompressed.
+file(REMOVE ${SITE}/schlingo.js ${SITE}/schlingo.wasm ${SITE}/schlingo.data
+     ${SITE}/schlingo-page.js)
+
+foreach(_name index.html schlingo.css schlingo.webmanifest)
+  configure_file(${PAGE}/${_name} ${SITE}/${_name} COPYONLY)
+endforeach()
+foreach(_size 48 192 512)
+  configure_file(${ICONS}/schlingo-${_size}.png ${SITE}/schlingo-${_size}.png COPYONLY)
+endforeach()
+
+# zopfli packs about a tenth tighter than gzip -9; both give gzip streams.
+find_program(_zopfli zopfli)
+find_program(_gzip gzip REQUIRED)
+function(compress from to)
+  if(EXISTS ${to} AND ${to} IS_NEWER_THAN ${from})
+    return()
+  endif()
+  if(_zopfli)
+    execute_process(COMMAND ${_zopfli} -c ${from} OUTPUT_FILE ${to}.tmp COMMAND_ERROR_IS_FATAL ANY)
+  else()
+    execute_process(COMMAND ${_gzip} -9 -n -c ${from} OUTPUT_FILE ${to}.tmp
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+  file(RENAME ${to}.tmp ${to})
+endfunction()
+
+# The page's scripts as one: the layout first, then the page that uses it.
+set(_bundle ${_program_dir}/schlingo-page.bundle.js)
+file(READ ${PAGE}/schlingo-fit.js _fit)
+file(READ ${PAGE}/schlingo-page.js _page)
+file(WRITE ${_bundle}.tmp "${_fit}\n${_page}")
+configure_file(${_bundle}.tmp ${_bundle} COPYONLY)
+compress(${_bundle} ${SITE}/schlingo-page.js.gz)
+foreach(_name schlingo.js schlingo.wasm schlingo.data)
+  compress(${_program_dir}/${_name} ${SITE}/${_name}.gz)
+endforeach()
+
+# What the service worker keeps: everything a visit loads, not the app icons
+# (the system copies those when the page is installed).
+set(_kept index.html schlingo.css schlingo-48.png schlingo.webmanifest schlingo-page.js.gz
+    schlingo.js.gz schlingo.wasm.gz schlingo.data.gz)
+set(_list "")
+set(_all "")
+foreach(_name ${_kept})
+  file(SHA256 ${SITE}/${_name} _hash)
+  string(APPEND _list "  ['${_name}', '${_hash}'],\n")
+  string(APPEND _all "${_hash}")
+endforeach()
+string(SHA256 _build "${_all}")
+string(SUBSTRING ${_build} 0 16 SCHLINGO_BUILD)
+string(REGEX REPLACE ",\n$" "" SCHLINGO_FILES "${_list}")
+configure_file(${WEB}/service-worker.js.in ${SITE}/schlingo-sw.js @ONLY)
