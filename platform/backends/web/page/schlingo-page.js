@@ -332,6 +332,27 @@
 
   // --- message boxes -------------------------------------------------------
 
+  // The key that ends a word paints its letter and opens a box in one task:
+  // the browser would show both in one frame, held back by the box's layout.
+  // A box waits until the frame with the canvas's last paint is on screen.
+  let unseen = null;
+  function paintedUnseen() {
+    if (unseen || document.visibilityState !== 'visible') return;
+    unseen = new Promise((resolve) => {
+      const shown = () => {
+        clearTimeout(timer);
+        unseen = null;
+        resolve();
+      };
+      // A page without frames (hidden, or a driven browser) waits no longer.
+      const timer = setTimeout(shown, 100);
+      requestAnimationFrame(() => setTimeout(shown, 0));
+    });
+  }
+  function seen() {
+    return unseen || Promise.resolve();
+  }
+
   const box = $('message-box');
   const boxButtons = {ok: $('message-ok'), yes: $('message-yes'), no: $('message-no'),
                       cancel: $('message-cancel')};
@@ -481,7 +502,9 @@
   // --- the end of the program ----------------------------------------------
 
   async function end(code) {
-    await files().saved();
+    // Saves that work take milliseconds; one that hangs does not keep the
+    // end from being shown (it goes on behind it).
+    await Promise.race([files().saved(), new Promise((resolve) => setTimeout(resolve, 3000))]);
     windowOpen = false;
     activationChanged();
     game.hidden = true;
@@ -516,6 +539,7 @@
     paint(rgba, width, firstRow, rows) {
       const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
       context.putImageData(new ImageData(pixels, width, rows), 0, firstRow);
+      paintedUnseen();
     },
     sleep(ms) {
       if (stopped) return never;
@@ -539,7 +563,9 @@
         if (queue.length > 0) flush();
       });
     },
-    message(text, title, question, yesNoCancel) {
+    async message(text, title, question, yesNoCancel) {
+      if (stopped) return never;
+      await seen();
       if (stopped) return never;
       return message(text, title, question, yesNoCancel);
     },
@@ -551,8 +577,28 @@
 
   // --- one tab plays ---------------------------------------------------------
 
+  // The tabs of this site agree on one player: through the Web Locks API
+  // where the browser offers it (a secure context), else by asking over a
+  // BroadcastChannel whether a tab plays. Either way the files store writes
+  // only for the tab that claimed the working folder last (files.js), so two
+  // tabs never both write, even when they start at the same moment.
+  const player = {id: Math.random().toString(36).slice(2) + Date.now().toString(36), since: 0};
+  const channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel('schlingo') : null;
+  let playing = false;
+  let answer = null; // the wait for a playing tab to say so
+  if (channel) {
+    channel.onmessage = (event) => {
+      const message = event.data || {};
+      if (message.from === player.id || stopped) return;
+      if (message.type === 'who' && playing) channel.postMessage({type: 'here', from: player.id});
+      else if (message.type === 'here' && answer) answer(true);
+      else if (message.type === 'claimed' && playing) stop();
+    };
+  }
+
   function stop() {
     stopped = true;
+    playing = false;
     queue.length = 0;
     if (box.open) box.close();
     if (panel.open) panel.close();
@@ -561,12 +607,23 @@
     $('stolen').hidden = false;
   }
 
+  // How saving goes, from files.js: said once on the page, never in a box.
+  function savingChanged(state) {
+    if (state === 'taken') stop();
+    else $('save-failed').hidden = state !== 'failed';
+  }
+
   function load() {
+    playing = true;
+    player.since = Date.now() + Math.random();
+    if (channel) channel.postMessage({type: 'claimed', from: player.id});
     $('busy').hidden = true;
     $('loading').hidden = false;
     window.Module = {
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
+      schlingoPlayer: player,
+      schlingoSaving: savingChanged,
       onRuntimeInitialized() {
         $('files-button').disabled = false;
       }
@@ -576,16 +633,38 @@
     document.body.appendChild(script);
   }
 
+  function busy() {
+    $('loading').hidden = true;
+    $('busy').hidden = false;
+    $('take-over').focus();
+  }
+
+  // Without locks: a playing tab answers within a few milliseconds, even in
+  // the background.
+  async function playUnlocked(takeOver) {
+    if (!takeOver && channel) {
+      const elsewhere = await new Promise((resolve) => {
+        answer = resolve;
+        channel.postMessage({type: 'who', from: player.id});
+        setTimeout(() => resolve(false), 300);
+      });
+      answer = null;
+      if (elsewhere) {
+        busy();
+        return;
+      }
+    }
+    load();
+  }
+
   function play(options) {
-    if (!navigator.locks) { // an insecure origin has no locks: play unguarded
-      load();
+    if (!navigator.locks) {
+      playUnlocked(!!options.steal);
       return;
     }
     navigator.locks.request('schlingo', options, (lock) => {
       if (!lock) {
-        $('loading').hidden = true;
-        $('busy').hidden = false;
-        $('take-over').focus();
+        busy();
         return null;
       }
       load();
