@@ -16,7 +16,9 @@ const types = {
 };
 
 // A static host as plain as they come: files, their types, nothing else.
-export async function serve(root) {
+// `plain`: at 127.0.0.1 written as an IPv6 address, which browsers do not
+// count as a secure context (as a LAN address), the traffic still loopback.
+export async function serve(root, {plain = false} = {}) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(root, path.normalize(name === '/' ? '/index.html' : name));
@@ -28,9 +30,10 @@ export async function serve(root) {
     response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
     fs.createReadStream(file).pipe(response);
   });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const host = plain ? '::ffff:127.0.0.1' : '127.0.0.1';
+  await new Promise((resolve) => server.listen(0, host, resolve));
   return {
-    url: `http://127.0.0.1:${server.address().port}/`,
+    url: `http://${plain ? `[${host}]` : host}:${server.address().port}/`,
     close: () => new Promise((resolve) => {
       server.closeAllConnections();
       server.close(resolve);
