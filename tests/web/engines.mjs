@@ -83,8 +83,9 @@ async function puppeteerBrowser(engine, {viewport, touch}) {
           await wrapped.loaded();
         },
         evaluate: (fn, ...args) => page.evaluate(fn, ...args),
-        down: (key) => page.keyboard.down(key),
-        up: (key) => page.keyboard.up(key),
+        // BiDi knows the space bar only by its character.
+        down: (key) => page.keyboard.down(key === 'Space' ? ' ' : key),
+        up: (key) => page.keyboard.up(key === 'Space' ? ' ' : key),
         click: (selector) => page.click(selector),
         tap: (x, y) => page.touchscreen.tap(x, y),
         bringToFront: () => page.bringToFront(),
@@ -167,8 +168,10 @@ async function webkitBrowser({viewport}) {
     if (handle !== current) await call('POST', s('/window'), {handle});
     current = handle;
   };
-  const find = async (selector) => (await call('POST', s('/element'),
-                                                {using: 'css selector', value: selector}))[element];
+  const find = async (selector) => {
+    const found = await call('POST', s('/element'), {using: 'css selector', value: selector});
+    return found[element] || Object.values(found)[0];
+  };
   const make = (handle) => {
     const page = common({
       goto: async (url) => {
