@@ -133,12 +133,20 @@ try {
     };
   });
   const takeProblems = async () => problems.push(...await page.evaluate(() => schlingoProblems));
-  // A tap in the middle of an element.
+  // A tap in the middle of an element, which must be on the screen and not
+  // covered (the tap is made anyway, to see what else fails).
+  const unreachable = new Set();
   const tapOn = async (selector) => {
-    const [x, y] = await page.evaluate((selector) => {
-      const r = document.querySelector(selector).getBoundingClientRect();
-      return [r.left + r.width / 2, r.top + r.height / 2];
+    const [x, y, reachable] = await page.evaluate((selector) => {
+      const e = document.querySelector(selector), r = e.getBoundingClientRect();
+      const x = r.left + r.width / 2, y = r.top + r.height / 2;
+      const inside = x >= 0 && y >= 0 && x < innerWidth && y < innerHeight;
+      return [x, y, inside && e.contains(document.elementFromPoint(x, y))];
     }, selector);
+    if (!reachable && !unreachable.has(selector)) {
+      unreachable.add(selector);
+      check(false, `${selector} can be tapped at ${viewport.width}x${viewport.height}`);
+    }
     await page.tap(x, y);
   };
   // A game pixel's place in the page: the canvas may be shown scaled.
@@ -292,8 +300,11 @@ try {
   check(JSON.stringify(await cell(22, 14)) === JSON.stringify(await cell(22, 15)) &&
         JSON.stringify(await cell(22, 14)) !== JSON.stringify(await cell(22, 35)),
         'the markers are ">>>" and "<<<"');
-  if (touch) await tapGame(470, 160);
+  if (touch) await tapGame(200, 200);
   else await page.press('Space');
+  const left = await startForm(5000).catch(() => false);
+  check(left, touch ? 'a tap leaves the list screen' : 'Space leaves the list screen');
+  if (!left) await page.press('Space'); // to see what else fails
   await startForm(5000);
 
   // --- "Beenden", "Ja": the program ends although saving still fails ---
