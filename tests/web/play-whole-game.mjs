@@ -256,7 +256,7 @@ try {
   check(await black('x') && await black('u'), 'x and u are used');
   check(JSON.stringify(await triesCounter()) !== JSON.stringify(before),
         'the miss changed the tries left');
-  await shot('word.png', '#game');
+  await shot('word.png');
   await tapGame(208.5, 220.5);
   const won = await answerBox();
   check(won.text === 'Gratuliere, das war das richtige Wort!', 'a tap on g wins the word', won.text);
