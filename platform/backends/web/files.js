@@ -26,7 +26,7 @@ var schlingoStore = (function () {
   // of files either).
   var playerKey = 'schlingo-player';
   // Longer than any working database takes, short enough for a player.
-  var patience = 8000;
+  var patience = 5000;
   var db = null;
 
   function forget(database) {

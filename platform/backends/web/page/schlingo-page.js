@@ -522,6 +522,7 @@
 
   window.SchlingoPage = {
     openWindow(width, height, title) {
+      if (stopped) return;
       canvas.width = width;
       canvas.height = height;
       context.fillStyle = '#000';
@@ -569,7 +570,10 @@
       if (stopped) return never;
       return message(text, title, question, yesNoCancel);
     },
-    openForm,
+    // A tab stopped while its program was still loading shows nothing of it.
+    openForm(...args) {
+      if (!stopped) openForm(...args);
+    },
     nextFormClick,
     closeForm,
     end
@@ -592,7 +596,9 @@
       if (message.from === player.id || stopped) return;
       if (message.type === 'who' && playing) channel.postMessage({type: 'here', from: player.id});
       else if (message.type === 'here' && answer) answer(true);
-      else if (message.type === 'claimed' && playing) stop();
+      // Of two tabs that claim at once, the later claim plays, as in files.js.
+      else if (message.type === 'claimed' && playing && (message.since > player.since ||
+               (message.since === player.since && message.from > player.id))) stop();
     };
   }
 
@@ -616,7 +622,7 @@
   function load() {
     playing = true;
     player.since = Date.now() + Math.random();
-    if (channel) channel.postMessage({type: 'claimed', from: player.id});
+    if (channel) channel.postMessage({type: 'claimed', from: player.id, since: player.since});
     $('busy').hidden = true;
     $('loading').hidden = false;
     window.Module = {
