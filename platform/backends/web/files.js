@@ -256,7 +256,7 @@ function schlingoStartSync() {
       saving.retry = setTimeout(function () {
         saving.retry = null;
         schlingoStartSync();
-      }, 10000);
+      }, 5000);
     })
     .then(function () {
       saving.running = null;
