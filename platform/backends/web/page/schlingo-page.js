@@ -613,11 +613,16 @@
     $('stolen').hidden = false;
   }
 
-  // How saving goes, from files.js: said once on the page, never in a box.
+  // How saving goes, from files.js: said once on the page, never in a box;
+  // the player may put the notice away.
   function savingChanged(state) {
     if (state === 'taken') stop();
     else $('save-failed').hidden = state !== 'failed';
   }
+  $('save-failed-close').addEventListener('click', () => {
+    $('save-failed').hidden = true;
+    if (windowOpen && dialogsOpen === 0) canvas.focus({preventScroll: true});
+  });
 
   function load() {
     playing = true;
