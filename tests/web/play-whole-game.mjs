@@ -181,7 +181,8 @@ try {
   // Names a letter, by its key or a tap on its field, and waits until the
   // game has blacked out the field.
   async function press(code, letter) {
-    if (touch) await tapGame((field[letter][0] + field[letter][2]) / 2, (field[letter][1] + field[letter][3]) / 2);
+    const [x1, y1, x2, y2] = field[letter];
+    if (touch) await tapGame((x1 + x2) / 2, (y1 + y2) / 2);
     else await page.press(code);
     if (letter) {
       const end = Date.now() + 3000;
