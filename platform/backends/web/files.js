@@ -185,8 +185,9 @@ var schlingoSaving = {
   again: false,
   retry: null
 };
-// The page's player ({id, since}) and where it hears how saving goes:
-// "failed", "saved" (after a failure) or "taken".
+// The page hands in its player as Module.schlingoPlayer ({id, since}) and
+// hears how saving goes through Module.schlingoSaving: "failed", "saved"
+// (after a failure) or "taken".
 function schlingoTell(state) {
   if (typeof Module['schlingoSaving'] === 'function') Module['schlingoSaving'](state);
 }
