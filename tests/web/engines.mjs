@@ -162,7 +162,21 @@ async function webkitBrowser({viewport}) {
     throw new Error('WebKitWebDriver did not start');
   }
   const s = (route) => `/session/${session}${route}`;
-  const capabilities = await call('GET', s('/window'));
+  const end = async () => {
+    try {
+      await call('DELETE', `/session/${session}`);
+    } finally {
+      driver.kill();
+    }
+  };
+  let capabilities;
+  try {
+    capabilities = await call('GET', s('/window'));
+    await call('POST', s('/window/rect'), {width: viewport.width, height: viewport.height});
+  } catch (error) {
+    await end().catch(() => {});
+    throw error;
+  }
   let current = capabilities;
   const use = async (handle) => {
     if (handle !== current) await call('POST', s('/window'), {handle});
@@ -230,7 +244,6 @@ async function webkitBrowser({viewport}) {
     });
     return page;
   };
-  await call('POST', s('/window/rect'), {width: viewport.width, height: viewport.height});
   let first = true;
   return {
     name: 'webkit',
@@ -246,13 +259,7 @@ async function webkitBrowser({viewport}) {
       await call('POST', s('/window/rect'), {width: viewport.width, height: viewport.height});
       return make(handle);
     },
-    async close() {
-      try {
-        await call('DELETE', `/session/${session}`);
-      } finally {
-        driver.kill();
-      }
-    }
+    close: end
   };
 }
 
