@@ -19,7 +19,9 @@ const types = {
 // A static host as plain as they come, like `python3 -m http.server`: files,
 // their types and dates, a 304 for a copy still current, no compression.
 // `sent()` is every byte written to the browser so far, headers included.
-export async function serve(root) {
+// `plain`: at 127.0.0.1 written as an IPv6 address, which browsers do not
+// count as a secure context (as a LAN address), the traffic still loopback.
+export async function serve(root, {plain = false} = {}) {
   const sockets = new Set();
   let closedBytes = 0;
   const server = http.createServer((request, response) => {
@@ -48,9 +50,10 @@ export async function serve(root) {
       sockets.delete(socket);
     });
   });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const host = plain ? '::ffff:127.0.0.1' : '127.0.0.1';
+  await new Promise((resolve) => server.listen(0, host, resolve));
   return {
-    url: `http://127.0.0.1:${server.address().port}/`,
+    url: `http://${plain ? `[${host}]` : host}:${server.address().port}/`,
     sent: () => closedBytes + [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0),
     close: () => new Promise((resolve) => {
       server.closeAllConnections();

@@ -1,26 +1,39 @@
-// The browser edition played through one whole game in headless Chromium:
-// a word list of one word uploaded through the files panel, Städte chosen on
-// the start form by keyboard, the three boxes, a word won by keys (KeyY giving
-// "z") with its last letter tapped on the board, a word lost, the list
-// screen's markers, a reload that still has the new table and statistics
-// line, and a second tab that does not play.
+// The browser edition played through one whole game, in any of the engines
+// of engines.mjs: a word list of one word uploaded through the files panel,
+// Städte chosen on the start form, the three boxes, a word won (by keys,
+// KeyY giving "z", its last letter tapped, and shown before its box opens),
+// a word lost while IndexedDB refuses every save (the page says so once and
+// plays on), the list screen's markers, the program ended (no waiting on
+// the saves), the files brought up to date once saving works again and
+// still there after a reload, and a second tab that waits, then takes over.
 //
-//   node tests/web/play-whole-game.mjs [--screenshots DIR] [SITE]   (SITE: dist/web)
+//   node tests/web/play-whole-game.mjs [--engine chromium|firefox|webkit]
+//       [--plain] [--touch portrait|landscape] [--screenshots DIR] [SITE]
 //
-// Ends with "N passed, N failed", one check a line; exits non-zero on a failure.
+// --plain serves the site where the browser sees no secure context (as on a
+// LAN address: no Web Locks); --touch plays on a phone in Chromium, every
+// input a tap. WebKit needs an X display. SITE defaults to dist/web. Ends
+// with "N passed, N failed", one check a line; exits non-zero on a failure.
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import {field, launch, serve, startForm} from './browser.mjs';
+import {field, serve} from './browser.mjs';
+import {open} from './engines.mjs';
 
 const args = process.argv.slice(2);
-let shots = null;
-if (args[0] === '--screenshots') {
-  shots = path.resolve(args[1]);
-  fs.mkdirSync(shots, {recursive: true});
-  args.splice(0, 2);
+let shots = null, engine = 'chromium', plain = false, touch = null;
+while (args[0] && args[0].startsWith('--')) {
+  const option = args.shift();
+  if (option === '--screenshots') {
+    shots = path.resolve(args.shift());
+    fs.mkdirSync(shots, {recursive: true});
+  } else if (option === '--engine') engine = args.shift();
+  else if (option === '--plain') plain = true;
+  else if (option === '--touch') touch = args.shift();
+  else throw new Error(`unknown option ${option}`);
 }
 const site = path.resolve(args[0] || 'dist/web');
+const viewport = touch === 'portrait' ? {width: 390, height: 844}
+  : touch === 'landscape' ? {width: 844, height: 390} : {width: 1280, height: 800};
 
 let passed = 0, failed = 0;
 function check(ok, what, seen) {
@@ -42,19 +55,14 @@ const table = [2, 4, 6, 8, 10, 12, 14, 16, 18, 20];
 const tableAfter = [4, 6, 8, 8, 10, 12, 14, 16, 18, 20];
 const numbers = (values) => latin1(values.map((v) => ` ${v}\r\n`).join(''));
 
-const server = await serve(site);
-const browser = await launch();
 const problems = [];
+const server = await serve(site, {plain});
+const browser = await open(engine, {viewport, touch: touch !== null});
+console.log(`${browser.version}, ${server.url}` + (touch ? `, touch ${touch}` : ''));
 try {
   const page = await browser.newPage();
-  page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
-  page.on('console', (message) => {
-    if (message.type() === 'error') problems.push(`console: ${message.text()}`);
-  });
   const shot = async (name, selector) => {
-    if (!shots) return;
-    const target = selector ? await page.$(selector) : page;
-    await target.screenshot({path: path.join(shots, name)});
+    if (shots) await page.screenshot(path.join(shots, name), selector);
   };
 
   // --- in the page ---
@@ -69,86 +77,159 @@ try {
   const black = async (letter) => (await pixels(...field[letter])).every((p) => p === 0);
   // The list screen's text cell (row, column), counted from 1.
   const cell = (row, column) => pixels((column - 1) * 8, (row - 1) * 8, column * 8 - 1, row * 8 - 1);
-  const canvasSize = () => page.$eval('#screen', (c) => `${c.width}x${c.height}`);
-  const visible = (selector) => page.$eval(selector, (e) => !e.hidden && e.offsetParent !== null);
+  const canvasSize = () => page.evaluate(() => {
+    const c = document.getElementById('screen');
+    return `${c.width}x${c.height}`;
+  });
+  const visible = (selector) => page.evaluate((selector) => {
+    const e = document.querySelector(selector);
+    return !e.hidden && e.offsetParent !== null;
+  }, selector);
   const fileBytes = (name) => page.evaluate((name) => {
     const bytes = Module.schlingoFiles.read(name);
     return bytes ? Array.from(bytes) : null;
   }, name);
   const sameBytes = (seen, expected) => seen !== null && Buffer.from(seen).equals(expected);
 
-  // Every opening and closing of the message box, as the page did them: an
-  // answer and the next box can come within one task.
-  await page.evaluateOnNewDocument(() => {
-    window.schlingoBoxes = {opened: [], closed: 0};
-    document.addEventListener('DOMContentLoaded', () => {
-      const box = document.getElementById('message-box');
-      new MutationObserver((changes) => {
-        for (const change of changes) {
-          if (change.oldValue === null) {
-            window.schlingoBoxes.opened.push({
-              title: document.getElementById('message-title').textContent,
-              text: document.getElementById('message-text').textContent
-            });
-          } else ++window.schlingoBoxes.closed;
-        }
-      }).observe(box, {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
-    });
+  // After every load: each opening and closing of the message box as the
+  // page did them (an answer and the next box can come within one task),
+  // whether the canvas had been on screen since its last paint, the page's
+  // errors, and a switch that makes IndexedDB abort every write.
+  page.afterLoad(() => {
+    const boxes = window.schlingoBoxes = {opened: [], closed: 0};
+    let shown = true;
+    const put = CanvasRenderingContext2D.prototype.putImageData;
+    CanvasRenderingContext2D.prototype.putImageData = function () {
+      shown = false;
+      requestAnimationFrame(() => { shown = true; });
+      return put.apply(this, arguments);
+    };
+    const box = document.getElementById('message-box');
+    new MutationObserver((changes) => {
+      for (const change of changes) {
+        if (change.oldValue === null) {
+          boxes.opened.push({
+            title: document.getElementById('message-title').textContent,
+            text: document.getElementById('message-text').textContent, afterFrame: shown
+          });
+        } else ++boxes.closed;
+      }
+    }).observe(box, {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
+    window.schlingoProblems = [];
+    addEventListener('error', (event) => schlingoProblems.push(`page error: ${event.message}`));
+    addEventListener('unhandledrejection', (event) => schlingoProblems.push(`rejected: ${event.reason}`));
+    const consoleError = console.error;
+    console.error = (...what) => {
+      schlingoProblems.push(`console: ${what.join(' ')}`);
+      consoleError.apply(console, what);
+    };
+    const transaction = IDBDatabase.prototype.transaction;
+    IDBDatabase.prototype.transaction = function (stores, mode) {
+      const opened = transaction.apply(this, arguments);
+      if (mode === 'readwrite' && window.schlingoRefuseSaves) {
+        Promise.resolve().then(() => opened.abort());
+      }
+      return opened;
+    };
   });
+  const takeProblems = async () => problems.push(...await page.evaluate(() => schlingoProblems));
+  // A tap in the middle of an element, which must be on the screen and not
+  // covered (the tap is made anyway, to see what else fails).
+  const unreachable = new Set();
+  const tapOn = async (selector) => {
+    const [x, y, reachable] = await page.evaluate((selector) => {
+      const e = document.querySelector(selector), r = e.getBoundingClientRect();
+      const x = r.left + r.width / 2, y = r.top + r.height / 2;
+      const inside = x >= 0 && y >= 0 && x < innerWidth && y < innerHeight;
+      return [x, y, inside && e.contains(document.elementFromPoint(x, y))];
+    }, selector);
+    if (!reachable && !unreachable.has(selector)) {
+      unreachable.add(selector);
+      check(false, `${selector} can be tapped at ${viewport.width}x${viewport.height}`);
+    }
+    await page.tap(x, y);
+  };
+  // A game pixel's place in the page: the canvas may be shown scaled.
+  const tapGame = async (x, y) => {
+    const box = await page.evaluate(() => {
+      const r = document.getElementById('screen').getBoundingClientRect();
+      return {left: r.left, top: r.top, scale: r.width / 940};
+    });
+    await page.tap(box.left + x * box.scale, box.top + y * box.scale);
+  };
+  const startForm = (timeout = 30000) =>
+    page.waitFor(() => !document.getElementById('start-form').hidden, {timeout});
+
   let boxesSeen = 0;
   // Answers the next message box with Enter and returns its title and text.
   async function answerBox(name) {
     const n = boxesSeen++;
-    await page.waitForFunction((n) => window.schlingoBoxes.opened.length > n, {timeout: 10000}, n);
+    await page.waitFor((n) => window.schlingoBoxes.opened.length > n, n, {timeout: 10000});
     const seen = await page.evaluate((n) => window.schlingoBoxes.opened[n], n);
     if (name) await shot(name);
-    await page.keyboard.press('Enter');
-    await page.waitForFunction((n) => window.schlingoBoxes.closed > n, {timeout: 5000}, n);
+    if (touch) await tapOn(seen.text === 'Wirklich beenden?' ? '#message-yes' : '#message-ok');
+    else await page.press('Enter');
+    await page.waitFor((n) => window.schlingoBoxes.closed > n, n, {timeout: 5000});
     return seen;
   }
   async function reload() {
+    await takeProblems();
     await page.reload();
-    await startForm(page);
+    await startForm();
     boxesSeen = 0;
   }
-  // Presses a key and waits until the game has blacked out its letter's field.
+  // Names a letter, by its key or a tap on its field, and waits until the
+  // game has blacked out the field.
   async function press(code, letter) {
-    await page.keyboard.press(code);
+    const [x1, y1, x2, y2] = field[letter];
+    if (touch) await tapGame((x1 + x2) / 2, (y1 + y2) / 2);
+    else await page.press(code);
     if (letter) {
       const end = Date.now() + 3000;
       while (!(await black(letter)) && Date.now() < end) await new Promise((r) => setTimeout(r, 20));
     }
   }
 
+  // A mouse click or a tap, as this run plays.
+  const press_ = (selector) => (touch ? tapOn(selector) : page.click(selector));
+
   // --- the start form, and the word list uploaded through the files panel ---
   await page.goto(server.url);
-  await startForm(page);
+  await startForm();
+  check(await page.evaluate(() => window.isSecureContext === false && !navigator.locks) === plain,
+        plain ? 'the plain host is no secure context' : 'the host is a secure context');
   await shot('start-form.png');
-  await page.click('#files-button');
-  await page.waitForSelector('#files-panel[open]');
-  await page.select('#files-upload-target', 'Städte.txt');
-  const upload = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-list-')), 'Städte.txt');
-  fs.writeFileSync(upload, list);
-  await (await page.$('#files-upload')).uploadFile(upload);
-  await page.waitForFunction(() => document.getElementById('files-status').textContent.includes('ersetzt'),
-                             {timeout: 5000});
-  fs.rmSync(path.dirname(upload), {recursive: true, force: true});
-  await page.click('#files-close');
+  await press_('#files-button');
+  await page.waitFor(() => document.getElementById('files-panel').open);
+  // The file chosen as a file input gets it in every engine.
+  await page.evaluate((bytes) => {
+    document.getElementById('files-upload-target').value = 'Städte.txt';
+    const input = document.getElementById('files-upload');
+    const chosen = new DataTransfer();
+    chosen.items.add(new File([new Uint8Array(bytes)], 'Städte.txt', {type: 'text/plain'}));
+    input.files = chosen.files;
+    input.dispatchEvent(new Event('change', {bubbles: true}));
+  }, Array.from(list));
+  await page.waitFor(() => document.getElementById('files-status').textContent.includes('ersetzt'),
+                     {timeout: 5000});
+  await press_('#files-close');
   await page.evaluate((bytes) => {
     Module.schlingoFiles.write('Highscore.dat', new Uint8Array(bytes));
     return Module.schlingoFiles.saved();
   }, Array.from(numbers(table)));
 
   // A reload keeps the uploaded list, and the form opens with the focus on
-  // the chosen list: Arrow down to Städte, Enter plays.
+  // the chosen list: Arrow down to Städte, Enter plays (or two taps).
   await reload();
   check(sameBytes(await fileBytes('Städte.txt'), list), 'the uploaded word list survives a reload');
   check(await page.evaluate(() => document.activeElement.id) === 'start-control-1',
         'the focus starts on "allgemeine Wörter"');
-  await page.keyboard.press('ArrowDown');
-  check(await page.$eval('#start-control-2', (e) => e.checked && document.activeElement === e),
-        'Arrow down checks "Städte"');
-  await page.keyboard.press('Enter');
+  if (touch) await tapOn('#start-control-2');
+  else await page.press('ArrowDown');
+  check(await page.evaluate(() => document.getElementById('start-control-2').checked),
+        'Städte is chosen');
+  if (touch) await tapOn('#start-control-12');
+  else await page.press('Enter');
 
   // --- the three boxes ---
   const boxes = [await answerBox('box.png'), await answerBox(), await answerBox()];
@@ -158,10 +239,10 @@ try {
   check(boxes[2].text.startsWith('Bei diesem Spiel handelt es sich um ein klassisches Galgenmännchen'),
         'the announcement', boxes[2].text);
 
-  // --- a word won: z by the German Z key, a miss, u, g by a tap ---
-  await page.waitForSelector('#game:not([hidden])');
-  check(await page.$eval('#game-title', (e) => e.textContent) === 'Schlingo - Modus: Normal',
-        'the game window title');
+  // --- a word won: z (by the German Z key), a miss, u, g by a tap ---
+  await page.waitFor(() => !document.getElementById('game').hidden);
+  check(await page.evaluate(() => document.getElementById('game-title').textContent) ===
+        'Schlingo - Modus: Normal', 'the game window title');
   check(await canvasSize() === '940x320', 'the game screen is 940 x 320', await canvasSize());
   // The tries left at text row 39, column 58; the word's first field at
   // (472 - 8 x 3, 36).
@@ -169,34 +250,34 @@ try {
   const firstLetter = () => pixels(448, 36, 463, 51);
   const before = await triesCounter(), dash = await firstLetter();
   await press('KeyY', 'z');
-  check(await black('z') && !(await black('y')), 'KeyY gives "z", not "y"');
+  check(await black('z') && !(await black('y')), touch ? 'a tap on z uses z' : 'KeyY gives "z", not "y"');
   check(JSON.stringify(await firstLetter()) !== JSON.stringify(dash), 'the z is shown in the word');
   await press('KeyX', 'x');
   await press('KeyU', 'u');
   check(await black('x') && await black('u'), 'x and u are used');
   check(JSON.stringify(await triesCounter()) !== JSON.stringify(before),
         'the miss changed the tries left');
-  await shot('word.png', '#game');
-  // The g field's middle, in page pixels: the canvas may be shown enlarged.
-  const box = await page.$eval('#screen', (c) => {
-    const r = c.getBoundingClientRect();
-    return {left: r.left, top: r.top, scale: r.width / c.width};
-  });
-  await page.touchscreen.tap(box.left + 208.5 * box.scale, box.top + 220.5 * box.scale);
+  await shot('word.png');
+  await tapGame(208.5, 220.5);
   const won = await answerBox();
   check(won.text === 'Gratuliere, das war das richtige Wort!', 'a tap on g wins the word', won.text);
+  check(won.afterFrame, 'the word\'s last letter is on screen before its box opens');
 
-  // --- a word lost: nine misses in Städte ---
-  await page.waitForFunction(() => !document.getElementById('message-box').open);
+  // --- a word lost while every save fails: nine misses in Städte ---
+  await page.waitFor(() => !document.getElementById('message-box').open);
   check(!(await black('z')), 'the next word starts on a clean board');
+  await page.evaluate(() => { window.schlingoRefuseSaves = true; });
   for (const letter of 'abcdefhij') await press('Key' + letter.toUpperCase(), letter);
   const lost = await answerBox('lost.png');
   check(lost.text.replace(/\r/g, '') === 'Sie haben leider verloren!\ngesuchtes Wort: ' + word,
         'nine misses lose the word', lost.text);
 
   // --- the list screen: 8 points ranked into place 7, marked on its row ---
-  await page.waitForFunction(() => document.getElementById('screen').width === 400, {timeout: 5000});
-  await shot('list.png', '#game');
+  await page.waitFor(() => document.getElementById('screen').width === 400, {timeout: 5000});
+  check(await page.evaluate(() => !document.getElementById('save-failed').hidden &&
+                                  !document.querySelector('dialog[open]')),
+        'the page, not a box, says the scores cannot be kept');
+  await shot('list.png');
   const lit = async (row, column, length) => {
     const cells = [];
     for (let c = column; c < column + length; ++c) cells.push(await cell(row, c));
@@ -220,8 +301,27 @@ try {
   check(JSON.stringify(await cell(22, 14)) === JSON.stringify(await cell(22, 15)) &&
         JSON.stringify(await cell(22, 14)) !== JSON.stringify(await cell(22, 35)),
         'the markers are ">>>" and "<<<"');
-  await page.keyboard.press('Space');
-  await startForm(page, 5000);
+  if (touch) await tapGame(200, 200);
+  else await page.press('Space');
+  const left = await startForm(5000).catch(() => false);
+  check(left, touch ? 'a tap leaves the list screen' : 'Space leaves the list screen');
+  if (!left) await page.press('Space'); // to see what else fails
+  await startForm(5000);
+
+  // --- "Beenden", "Ja": the program ends although saving still fails ---
+  await press_('#start-control-14');
+  const question = await answerBox('question.png');
+  check(question.text === 'Wirklich beenden?', 'Beenden asks first', question.text);
+  await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: 5000});
+  check(await visible('#ended') && await visible('#restart'),
+        'the page says the program ended and offers "Neu starten"');
+  await shot('ended.png');
+  // Saving works again: the retry brings the files up to date.
+  await page.evaluate(() => { window.schlingoRefuseSaves = false; });
+  await page.waitFor(() => document.getElementById('save-failed').hidden, {timeout: 15000})
+    .catch(() => {});
+  check(await page.evaluate(() => document.getElementById('save-failed').hidden),
+        'the notice goes once a save works');
 
   // --- the files, after a reload ---
   await reload();
@@ -231,33 +331,35 @@ try {
   const statistics = Buffer.from((await fileBytes('Statistik.txt')) || []).toString('latin1');
   const line = /^ 8 {12}Anzahl der Spiele: {10} 1 {12}\d\d-\d\d-\d{4} {4}\d\d:\d\d:\d\d {6}Normalmodus {3}Blindmodus aus {14}St\xe4dte\r\n$/;
   check(line.test(statistics), 'after a reload Statistik.txt holds the game\'s line', statistics);
-  await page.click('#files-button');
-  await page.waitForSelector('#files-panel[open]');
-  const listed = await page.$$eval('#files-list a', (links) => links.map((a) => a.dataset.file));
+  await press_('#files-button');
+  await page.waitFor(() => document.getElementById('files-panel').open);
+  const listed = await page.evaluate(() =>
+    Array.from(document.querySelectorAll('#files-list a'), (a) => a.dataset.file));
   check(listed.includes('Highscore.dat') && listed.includes('Statistik.txt'),
         'the files panel offers the table and the statistics', listed);
-  await page.click('#files-close');
+  await press_('#files-close');
 
-  // --- a second tab waits; the first plays on ---
+  // --- a second tab waits; the first plays on until the second takes over ---
   const second = await browser.newPage();
   await second.goto(server.url);
-  await second.waitForSelector('#busy:not([hidden])', {timeout: 10000});
-  check(await second.$eval('#busy', (e) => e.textContent.includes('bereits in einem anderen Tab')),
-        'the second tab says Schlingo is open elsewhere');
-  check(await second.$eval('#start-form', (e) => e.hidden) &&
-        await second.$eval('#files-button', (e) => e.disabled),
-        'the second tab neither plays nor offers the files');
-  await second.close();
+  await second.waitFor(() => !document.getElementById('busy').hidden, {timeout: 10000});
+  check(await second.evaluate(() =>
+    document.getElementById('busy').textContent.includes('bereits in einem anderen Tab') &&
+    document.getElementById('start-form').hidden && document.getElementById('files-button').disabled),
+        'the second tab says Schlingo is open elsewhere, and neither plays nor offers the files');
+  if (shots) await second.screenshot(path.join(shots, 'busy.png'));
   await page.bringToFront();
   check(await visible('#start-form'), 'the first tab still shows its start form');
-
-  // --- "Beenden", "Ja": the program ends and the page says so ---
-  await page.click('#start-control-14');
-  const question = await answerBox('question.png');
-  check(question.text.length > 0, 'Beenden asks first');
-  await page.waitForSelector('html[data-schlingo-ended="0"]', {timeout: 5000});
-  check(await visible('#ended') && await visible('#restart'),
-        'the page says the program ended and offers "Neu starten"');
+  await second.bringToFront();
+  await second.click('#take-over');
+  await second.waitFor(() => !document.getElementById('start-form').hidden, {timeout: 30000});
+  await page.waitFor(() => !document.getElementById('stolen').hidden, {timeout: 5000})
+    .catch(() => {});
+  check(await page.evaluate(() => !document.getElementById('stolen').hidden &&
+                                  document.getElementById('start-form').hidden),
+        'taken over, the first tab stops');
+  await second.close();
+  await takeProblems();
 } catch (error) {
   check(false, `the game went on: ${error.stack}`);
 } finally {

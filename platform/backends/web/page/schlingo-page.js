@@ -327,6 +327,27 @@
 
   // --- message boxes -------------------------------------------------------
 
+  // The key that ends a word paints its letter and opens a box in one task:
+  // the browser would show both in one frame, held back by the box's layout.
+  // A box waits until the frame with the canvas's last paint is on screen.
+  let unseen = null;
+  function paintedUnseen() {
+    if (unseen || document.visibilityState !== 'visible') return;
+    unseen = new Promise((resolve) => {
+      const shown = () => {
+        clearTimeout(timer);
+        unseen = null;
+        resolve();
+      };
+      // A page without frames (hidden, or a driven browser) waits no longer.
+      const timer = setTimeout(shown, 100);
+      requestAnimationFrame(() => setTimeout(shown, 0));
+    });
+  }
+  function seen() {
+    return unseen || Promise.resolve();
+  }
+
   const box = $('message-box');
   const boxButtons = {ok: $('message-ok'), yes: $('message-yes'), no: $('message-no'),
                       cancel: $('message-cancel')};
@@ -476,7 +497,9 @@
   // --- the end of the program ----------------------------------------------
 
   async function end(code) {
-    await files().saved();
+    // Saves that work take milliseconds; one that hangs does not keep the
+    // end from being shown (it goes on behind it).
+    await Promise.race([files().saved(), new Promise((resolve) => setTimeout(resolve, 3000))]);
     windowOpen = false;
     activationChanged();
     game.hidden = true;
@@ -494,6 +517,7 @@
 
   window.SchlingoPage = {
     openWindow(width, height, title) {
+      if (stopped) return;
       canvas.width = width;
       canvas.height = height;
       context.fillStyle = '#000';
@@ -511,6 +535,7 @@
     paint(rgba, width, firstRow, rows) {
       const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
       context.putImageData(new ImageData(pixels, width, rows), 0, firstRow);
+      paintedUnseen();
     },
     sleep(ms) {
       if (stopped) return never;
@@ -534,11 +559,16 @@
         if (queue.length > 0) flush();
       });
     },
-    message(text, title, question, yesNoCancel) {
+    async message(text, title, question, yesNoCancel) {
+      if (stopped) return never;
+      await seen();
       if (stopped) return never;
       return message(text, title, question, yesNoCancel);
     },
-    openForm,
+    // A tab stopped while its program was still loading shows nothing of it.
+    openForm(...args) {
+      if (!stopped) openForm(...args);
+    },
     nextFormClick,
     closeForm,
     end
@@ -546,8 +576,30 @@
 
   // --- one tab plays ---------------------------------------------------------
 
+  // The tabs of this site agree on one player: through the Web Locks API
+  // where the browser offers it (a secure context), else by asking over a
+  // BroadcastChannel whether a tab plays. Either way the files store writes
+  // only for the tab that claimed the working folder last (files.js), so two
+  // tabs never both write, even when they start at the same moment.
+  const player = {id: Math.random().toString(36).slice(2) + Date.now().toString(36), since: 0};
+  const channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel('schlingo') : null;
+  let playing = false;
+  let answer = null; // the wait for a playing tab to say so
+  if (channel) {
+    channel.onmessage = (event) => {
+      const message = event.data || {};
+      if (message.from === player.id || stopped) return;
+      if (message.type === 'who' && playing) channel.postMessage({type: 'here', from: player.id});
+      else if (message.type === 'here' && answer) answer(true);
+      // Of two tabs that claim at once, the later claim plays, as in files.js.
+      else if (message.type === 'claimed' && playing && (message.since > player.since ||
+               (message.since === player.since && message.from > player.id))) stop();
+    };
+  }
+
   function stop() {
     stopped = true;
+    playing = false;
     queue.length = 0;
     if (box.open) box.close();
     if (panel.open) panel.close();
@@ -556,12 +608,28 @@
     $('stolen').hidden = false;
   }
 
+  // How saving goes, from files.js: said once on the page, never in a box;
+  // the player may put the notice away.
+  function savingChanged(state) {
+    if (state === 'taken') stop();
+    else $('save-failed').hidden = state !== 'failed';
+  }
+  $('save-failed-close').addEventListener('click', () => {
+    $('save-failed').hidden = true;
+    if (windowOpen && dialogsOpen === 0) canvas.focus({preventScroll: true});
+  });
+
   function load() {
+    playing = true;
+    player.since = Date.now() + Math.random();
+    if (channel) channel.postMessage({type: 'claimed', from: player.id, since: player.since});
     $('busy').hidden = true;
     $('loading').hidden = false;
     window.Module = {
       print: (text) => console.log(text),
       printErr: (text) => console.warn(text),
+      schlingoPlayer: player,
+      schlingoSaving: savingChanged,
       onRuntimeInitialized() {
         $('files-button').disabled = false;
       }
@@ -569,16 +637,38 @@
     SchlingoBoot.start(window.Module);
   }
 
+  function busy() {
+    $('loading').hidden = true;
+    $('busy').hidden = false;
+    $('take-over').focus();
+  }
+
+  // Without locks: a playing tab answers within a few milliseconds, even in
+  // the background.
+  async function playUnlocked(takeOver) {
+    if (!takeOver && channel) {
+      const elsewhere = await new Promise((resolve) => {
+        answer = resolve;
+        channel.postMessage({type: 'who', from: player.id});
+        setTimeout(() => resolve(false), 300);
+      });
+      answer = null;
+      if (elsewhere) {
+        busy();
+        return;
+      }
+    }
+    load();
+  }
+
   function play(options) {
-    if (!navigator.locks) { // an insecure origin has no locks: play unguarded
-      load();
+    if (!navigator.locks) {
+      playUnlocked(!!options.steal);
       return;
     }
     navigator.locks.request('schlingo', options, (lock) => {
       if (!lock) {
-        $('loading').hidden = true;
-        $('busy').hidden = false;
-        $('take-over').focus();
+        busy();
         return null;
       }
       load();
