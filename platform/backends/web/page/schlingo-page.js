@@ -339,8 +339,10 @@
         unseen = null;
         resolve();
       };
-      // A page without frames (hidden, or a driven browser) waits no longer.
-      const timer = setTimeout(shown, 100);
+      // A page that makes no frames waits no longer than this; a busy
+      // machine can take well over 100 ms for a frame, and a box shown
+      // before it would hide the letter again.
+      const timer = setTimeout(shown, 500);
       requestAnimationFrame(() => setTimeout(shown, 0));
     });
   }
