@@ -3,7 +3,10 @@
 // the start form by keyboard, the three boxes, a word won by keys (KeyY giving
 // "z") with its last letter tapped on the board, a word lost, the list
 // screen's markers, a reload that still has the new table and statistics
-// line, and a second tab that does not play.
+// line, and a second tab that does not play. On the way: axe-core finds
+// nothing on the start form, the files panel, a box and the game; the live
+// region tells a hit, a miss, each word's end and the list; the board's
+// buttons take letters by Tab, Enter, the arrows and Space.
 //
 //   node tests/web/play-whole-game.mjs [--screenshots DIR] [SITE]   (SITE: dist/web)
 //
@@ -11,7 +14,10 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import {createRequire} from 'node:module';
 import {field, launch, serve, startForm} from './browser.mjs';
+
+const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
 const args = process.argv.slice(2);
 let shots = null;
@@ -76,6 +82,16 @@ try {
     return bytes ? Array.from(bytes) : null;
   }, name);
   const sameBytes = (seen, expected) => seen !== null && Buffer.from(seen).equals(expected);
+  // The live region's lines.
+  const said = () => page.$eval('#game-said', (e) => Array.from(e.children, (p) => p.textContent));
+  const focused = () => page.evaluate(() => document.activeElement.dataset.letter || document.activeElement.id);
+  // axe-core's rules, best practices included, on the page as it is.
+  async function accessible(state) {
+    if (await page.evaluate(() => typeof axe === 'undefined')) await page.evaluate(axeSource);
+    const found = await page.evaluate(async () => (await axe.run(document)).violations.map(
+      (v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`));
+    check(found.length === 0, `axe-core finds nothing on ${state}`, found);
+  }
 
   // Every opening and closing of the message box, as the page did them: an
   // answer and the next box can come within one task.
@@ -88,7 +104,8 @@ try {
           if (change.oldValue === null) {
             window.schlingoBoxes.opened.push({
               title: document.getElementById('message-title').textContent,
-              text: document.getElementById('message-text').textContent
+              text: document.getElementById('message-text').textContent,
+              said: document.getElementById('game-said').textContent
             });
           } else ++window.schlingoBoxes.closed;
         }
@@ -100,7 +117,8 @@ try {
   async function answerBox(name) {
     const n = boxesSeen++;
     await page.waitForFunction((n) => window.schlingoBoxes.opened.length > n, {timeout: 10000}, n);
-    const seen = await page.evaluate((n) => window.schlingoBoxes.opened[n], n);
+    const seen = await page.evaluate((n) => ({...window.schlingoBoxes.opened[n],
+      described: document.getElementById('message-said').textContent}), n);
     if (name) await shot(name);
     await page.keyboard.press('Enter');
     await page.waitForFunction((n) => window.schlingoBoxes.closed > n, {timeout: 5000}, n);
@@ -126,6 +144,7 @@ try {
   await shot('start-form.png');
   await page.click('#files-button');
   await page.waitForSelector('#files-panel[open]');
+  await accessible('the files panel');
   await page.select('#files-upload-target', 'Städte.txt');
   const upload = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-list-')), 'Städte.txt');
   fs.writeFileSync(upload, list);
@@ -145,12 +164,15 @@ try {
   check(sameBytes(await fileBytes('Städte.txt'), list), 'the uploaded word list survives a reload');
   check(await page.evaluate(() => document.activeElement.id) === 'start-control-1',
         'the focus starts on "allgemeine Wörter"');
+  await accessible('the start form');
   await page.keyboard.press('ArrowDown');
   check(await page.$eval('#start-control-2', (e) => e.checked && document.activeElement === e),
         'Arrow down checks "Städte"');
   await page.keyboard.press('Enter');
 
   // --- the three boxes ---
+  await page.waitForSelector('#message-box[open]');
+  await accessible('a box');
   const boxes = [await answerBox('box.png'), await answerBox(), await answerBox()];
   check(boxes.every((b) => b.title === 'Schlingo'), 'the boxes are titled "Schlingo"', boxes);
   check(boxes[0].text === 'Es sind insgesamt 1 Wörter!', 'the word count box', boxes[0].text);
@@ -168,15 +190,24 @@ try {
   const triesCounter = () => pixels(456, 304, 495, 311);
   const firstLetter = () => pixels(448, 36, 463, 51);
   const before = await triesCounter(), dash = await firstLetter();
+  check((await said())[0] === 'Neues Wort mit 3 Zeichen: Lücke, Lücke, Lücke.',
+        'the live region tells the new word', await said());
   await press('KeyY', 'z');
   check(await black('z') && !(await black('y')), 'KeyY gives "z", not "y"');
   check(JSON.stringify(await firstLetter()) !== JSON.stringify(dash), 'the z is shown in the word');
+  check(JSON.stringify(await said()) === JSON.stringify(
+    ['Z: Treffer.', 'Wort: Z, Lücke, Lücke.', 'Noch 9 Versuche.', 'Geraten: Z.']),
+        'the live region tells a hit', await said());
   await press('KeyX', 'x');
+  check(JSON.stringify(await said()) === JSON.stringify(
+    ['X: nicht im Wort.', 'Wort: Z, Lücke, Lücke.', 'Noch 8 Versuche.', 'Geraten: X, Z.']),
+        'the live region tells a miss', await said());
   await press('KeyU', 'u');
   check(await black('x') && await black('u'), 'x and u are used');
   check(JSON.stringify(await triesCounter()) !== JSON.stringify(before),
         'the miss changed the tries left');
   await shot('word.png', '#game');
+  await accessible('the game');
   // The g field's middle, in page pixels: the canvas may be shown enlarged.
   const box = await page.$eval('#screen', (c) => {
     const r = c.getBoundingClientRect();
@@ -185,14 +216,33 @@ try {
   await page.touchscreen.tap(box.left + 208.5 * box.scale, box.top + 220.5 * box.scale);
   const won = await answerBox();
   check(won.text === 'Gratuliere, das war das richtige Wort!', 'a tap on g wins the word', won.text);
+  const solved = 'Wort: Z, U, G. Noch 8 Versuche. Geraten: G, U, X, Z. Das Wort ist gelöst.';
+  check(won.said.endsWith(solved.replace(/\. /g, '.')) && won.described.endsWith(solved),
+        'the live region, and then its box, tell the word solved', won);
 
   // --- a word lost: nine misses in Städte ---
   await page.waitForFunction(() => !document.getElementById('message-box').open);
   check(!(await black('z')), 'the next word starts on a clean board');
-  for (const letter of 'abcdefhij') await press('Key' + letter.toUpperCase(), letter);
+  // The board's buttons: one Tab from the game, Enter takes a, the arrow and
+  // Space b; the used one is said so.
+  await page.keyboard.press('Tab');
+  check(await focused() === 'a', 'Tab goes from the game to the board', await focused());
+  await shot('board-focus.png', '#game');
+  await press('Enter', 'a');
+  await page.keyboard.press('ArrowRight');
+  await press('Space', 'b');
+  check(await black('a') && await black('b') && await focused() === 'b',
+        'Enter and Space on the board take a and b', await focused());
+  check(await page.$eval('#board [data-letter="a"]', (b) => b.getAttribute('aria-disabled')) === 'true',
+        'the board says a is used');
+  for (const letter of 'cdefhij') await press('Key' + letter.toUpperCase(), letter);
   const lost = await answerBox('lost.png');
   check(lost.text.replace(/\r/g, '') === 'Sie haben leider verloren!\ngesuchtes Wort: ' + word,
         'nine misses lose the word', lost.text);
+  const unsolved = 'Kein Versuch mehr: Das Wort ist nicht gelöst. Das Spiel ist aus.';
+  check(lost.said.endsWith(unsolved) && lost.described.endsWith(unsolved) && boxes[0].described === '',
+        'the live region and the box tell the word lost; a box of the start says nothing more',
+        [lost, boxes[0]]);
 
   // --- the list screen: 8 points ranked into place 7, marked on its row ---
   await page.waitForFunction(() => document.getElementById('screen').width === 400, {timeout: 5000});
@@ -214,6 +264,10 @@ try {
     else if (!(await blank(row, 14, 3)) || !(await blank(row, 35, 3))) markers.push(`half ${place}`);
   }
   check(JSON.stringify(markers) === '[7]', 'the markers stand on place 7 alone', markers);
+  const listSaid = await said();
+  check(listSaid[7] === '7. Platz: 8 (Ihr Platz)' && listSaid[11] === 'Ihre Punktezahl: 8' &&
+        await page.$eval('#board', (b) => b.hidden), 'the list is told as text, without the board',
+        listSaid);
   check(await lit(35, 1, 4) && await blank(35, 5, 1) && await lit(35, 6, 11) &&
         await blank(35, 17, 2) && await lit(35, 19, 1) && await blank(35, 20, 3),
         '"Ihre Punktezahl:  8" on row 35');
