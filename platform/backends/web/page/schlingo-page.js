@@ -534,11 +534,13 @@
     return boardButtons.map((button, k) => numbers.slice(4 * k, 4 * k + 4));
   }
 
+  // Over the canvas to the fraction of a pixel, in the game window's box.
   function placeBoard() {
-    board.style.left = canvas.offsetLeft + 'px';
-    board.style.top = canvas.offsetTop + 'px';
-    board.style.width = canvas.offsetWidth + 'px';
-    board.style.height = canvas.offsetHeight + 'px';
+    const over = canvas.getBoundingClientRect(), within = game.getBoundingClientRect();
+    board.style.left = (over.left - within.left - game.clientLeft) + 'px';
+    board.style.top = (over.top - within.top - game.clientTop) + 'px';
+    board.style.width = over.width + 'px';
+    board.style.height = over.height + 'px';
   }
   new ResizeObserver(placeBoard).observe(game);
   new ResizeObserver(placeBoard).observe(canvas);
