@@ -614,7 +614,11 @@
         clientY: box.top + (Math.floor((top + bottom) / 2) + 0.5) * box.height / canvas.height
       });
       pointer(at('pointerdown'), 1);
-      await new Promise((resolve) => setTimeout(resolve, 50));
+      // The press is taken once nothing waits in the queue (the game may have
+      // been holding its display lock); its passes run at once after that.
+      for (let tries = 0; tries === 0 || (queue.length > 0 && tries < 40); ++tries) {
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      }
       pointer(at('pointerup'), 0);
       pointer(at('pointerleave'), 0);
     });
