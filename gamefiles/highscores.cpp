@@ -2,6 +2,7 @@
 
 #include "platform/machine/random.hpp"
 #include "platform/machine/text_file.hpp"
+#include "presentation/announcements.hpp"
 #include "state/program.hpp"
 
 namespace schlingo {
@@ -88,6 +89,7 @@ void showHighscoreList(Program& program) {
     }
     screen.setTextCursor(46, 12);
     screen.printText("Weiter mit beliebiger Taste!", Ending::Newline);
+    announceHighscoreList(program);
 
     platform::Input& input = program.input();
     input.sleepFor(-1);

@@ -3,6 +3,7 @@
 #include "gamefiles/highscores.hpp"
 #include "platform/machine/text_file.hpp"
 #include "presentation/glyph_set.hpp"
+#include "rules/letters.hpp"
 #include "state/program.hpp"
 
 #include <cstring>
@@ -129,6 +130,30 @@ void drawHit(Program& program, int position) {
     if (!name.empty()) {
         putGlyph(program, name, position);
     }
+}
+
+char shownCharacter(const Program& program, int position) {
+    const WordState& word = program.word;
+    const char c = word.currentWord[static_cast<std::size_t>(position)];
+    const auto u = static_cast<unsigned char>(c);
+    if (isAlwaysShown(u)) {
+        return shownGlyphName(u).empty() ? 0 : c;
+    }
+    const bool specialLetters = program.options.specialLetters == 1;
+    if (isSpecialLetter(u) && !specialLetters) {
+        return c;
+    }
+    if (program.options.blindMode == 1 || letterGlyphName(u).empty()) {
+        return 0;
+    }
+    // A hit drew the letter's glyph: its letter is used.
+    const int last = specialLetters ? letterCount : 26;
+    for (int i = 1; i <= last; ++i) {
+        if (letters[i].text[0] == c) {
+            return word.letterUsed[i] == 1 ? c : 0;
+        }
+    }
+    return 0;
 }
 
 void drawCounters(Program& program) {

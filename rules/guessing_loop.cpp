@@ -1,6 +1,7 @@
 #include "rules/guessing_loop.hpp"
 
 #include "gamefiles/button_map.hpp"
+#include "presentation/announcements.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/letter_board.hpp"
 #include "presentation/word_screen.hpp"
@@ -8,6 +9,9 @@
 #include "rules/scoring.hpp"
 #include "rules/word_reset.hpp"
 #include "state/program.hpp"
+
+#include <array>
+#include <span>
 
 namespace schlingo {
 
@@ -94,6 +98,8 @@ bool guessingPass(Program& program) {
     platform::Input& input = program.input();
     const int triesShown = word.triesLeft;
     bool changedState = false;
+    std::array<int, letterCount + 1> guessed{}; // the pass's guesses, in order
+    std::size_t guesses = 0;
 
     const platform::MouseState mouse = input.readMouse();
     word.mouseX = mouse.x;
@@ -106,13 +112,13 @@ bool guessingPass(Program& program) {
     const int clicked = clickedLetter(program, word.mouseX, word.mouseY, word.mouseButtons);
     if (clicked != 0 && word.letterUsed[clicked] == 0) {
         applyGuess(program, clicked);
-        changedState = true;
+        guessed[guesses++] = clicked;
     }
 
     for (int i = 1; i <= 26; ++i) {
         if (keyDown(program, letters[i].scanCode) && word.letterUsed[i] == 0) {
             applyGuess(program, i);
-            changedState = true;
+            guessed[guesses++] = i;
         }
     }
 
@@ -121,15 +127,20 @@ bool guessingPass(Program& program) {
         program.backend.exitProcess(0);
     }
 
-    changedState |= modeKey(program, 1, "Schlingo - Modus: Normal", 0, 0);
-    changedState |= modeKey(program, 2, "Schlingo - Modus: Kamikaze", 1, 0);
-    changedState |= modeKey(program, 3, "Schlingo - Modus: Selbstmord", 0, 1);
+    bool modeSwitched = modeKey(program, 1, "Schlingo - Modus: Normal", 0, 0);
+    modeSwitched |= modeKey(program, 2, "Schlingo - Modus: Kamikaze", 1, 0);
+    modeSwitched |= modeKey(program, 3, "Schlingo - Modus: Selbstmord", 0, 1);
 
     int misses = 0;
     for (int i = 1; i <= letterCount; ++i) {
         misses += word.letterMissed[i];
     }
     word.missCount = misses;
+
+    if (guesses > 0 || modeSwitched) {
+        announceTurn(program, std::span<const int>(guessed.data(), guesses), modeSwitched);
+        changedState = true;
+    }
 
     if (word.revealedCount == word.wordLength) {
         word.wordFinished = 1;
@@ -163,6 +174,7 @@ void playWords(Program& program) {
         setUpWordScreen(program); // clearing the letter flags changes nothing on screen
         clearLetterFlags(program);
         program.screen().setForeground(0xFFFFFF);
+        announceWordStart(program);
 
         while (guessingPass(program)) {
         }

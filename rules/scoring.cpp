@@ -4,6 +4,7 @@
 #include "gamefiles/statistics.hpp"
 #include "platform/machine/random.hpp"
 #include "platform/machine/text_file.hpp"
+#include "presentation/announcements.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/word_screen.hpp"
 #include "rules/guessing_loop.hpp"
@@ -28,6 +29,7 @@ bool finishWord(Program& program) {
     if (word.missCount > game.bonusTries + 10) {
         showComputerPicture(program);
     }
+    announceWordEnd(program);
 
     if (word.revealedCount == word.wordLength) {
         game.points = game.points + word.triesLeft + game.gamesWon;

@@ -39,6 +39,14 @@ struct MessageBox {
 
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
+// What the game's picture shows, in words, for players who cannot see it.
+struct Announcement {
+    std::string text; // Windows-1252, German; lines apart by "\n"
+    // The letter board as the picture shows it, one character per letter
+    // index 1..31: '0' free, '1' used, ' ' not in play. Empty: no board shown.
+    std::string board;
+};
+
 // The start window as the program describes it; the back end builds the native
 // window from it. Implemented by the program (game thread only).
 class StartWindow {
@@ -141,6 +149,12 @@ public:
 
     // Game thread; does not block. The local date and time now.
     virtual LocalTime localTime() = 0;
+
+    // Game thread; does not block and changes nothing on the screen. The game
+    // says what its picture now shows; the back end passes it on to assistive
+    // technology when the game next waits, after the picture (several before
+    // one wait: their texts in order, the last board). Desktops ignore it.
+    virtual void announce(const Announcement& announcement) { (void)announcement; }
 
     // Game thread; blocks until the player answers.
     virtual MessageAnswer showMessage(const MessageBox& box) = 0;

@@ -46,6 +46,7 @@ public:
     bool blocking = false;
     std::vector<Frame> framesAtMessages;
     Frame lastOtherScreen; // the last frame polled on a screen not 940 x 320
+    std::vector<platform::Announcement> announcements;
 
     void attach(platform::Display& display) override {
         display_ = &display;
@@ -69,6 +70,9 @@ public:
     bool presenterFeedsInput() const override { return blocking; }
     double timerSeconds() override { return script.timerSeconds(); }
     platform::LocalTime localTime() override { return script.localTime(); }
+    void announce(const platform::Announcement& announcement) override {
+        announcements.push_back(announcement);
+    }
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
         framesAtMessages.push_back(snapshot());
         return script.showMessage(box);

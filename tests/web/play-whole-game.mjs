@@ -6,6 +6,10 @@
 // plays on), the list screen's markers, the program ended (no waiting on
 // the saves), the files brought up to date once saving works again and
 // still there after a reload, and a second tab that waits, then takes over.
+// On the way the live region tells a hit, a miss, each word's end and the
+// list; by keyboard the board's buttons take letters by Tab, Enter, an arrow
+// and Space; and in Chromium axe-core finds nothing on the start form, the
+// files panel, a box and the game.
 //
 //   node tests/web/play-whole-game.mjs [--engine chromium|firefox|webkit]
 //       [--plain] [--touch portrait|landscape] [--screenshots DIR] [SITE]
@@ -16,6 +20,7 @@
 // with "N passed, N failed", one check a line; exits non-zero on a failure.
 import fs from 'node:fs';
 import path from 'node:path';
+import {createRequire} from 'node:module';
 import {field, serve} from './browser.mjs';
 import {open} from './engines.mjs';
 
@@ -45,6 +50,7 @@ function check(ok, what, seen) {
   return ok;
 }
 const latin1 = (text) => Buffer.from(text, 'latin1');
+const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
 // The one word of the list: z by the German Z key, u typed, g tapped.
 const word = 'zug';
@@ -90,6 +96,22 @@ try {
     return bytes ? Array.from(bytes) : null;
   }, name);
   const sameBytes = (seen, expected) => seen !== null && Buffer.from(seen).equals(expected);
+  // The live region's lines.
+  const said = () => page.evaluate(() =>
+    Array.from(document.getElementById('game-said').children, (p) => p.textContent));
+  const focused = () => page.evaluate(() =>
+    document.activeElement.dataset.letter || document.activeElement.id);
+  // axe-core's rules, best practices included, on the page as it is; the
+  // page is the same in every engine, so one engine looks.
+  async function accessible(state) {
+    if (engine !== 'chromium' || touch) return;
+    const found = await page.evaluate(async (source) => {
+      if (typeof axe === 'undefined') (0, eval)(source);
+      return (await axe.run(document)).violations.map(
+        (v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+    }, axeSource);
+    check(found.length === 0, `axe-core finds nothing on ${state}`, found);
+  }
 
   // After every load: each opening and closing of the message box as the
   // page did them (an answer and the next box can come within one task),
@@ -110,7 +132,8 @@ try {
         if (change.oldValue === null) {
           boxes.opened.push({
             title: document.getElementById('message-title').textContent,
-            text: document.getElementById('message-text').textContent, afterFrame: shown
+            text: document.getElementById('message-text').textContent, afterFrame: shown,
+            said: document.getElementById('game-said').textContent
           });
         } else ++boxes.closed;
       }
@@ -165,7 +188,8 @@ try {
   async function answerBox(name) {
     const n = boxesSeen++;
     await page.waitFor((n) => window.schlingoBoxes.opened.length > n, n, {timeout: 10000});
-    const seen = await page.evaluate((n) => window.schlingoBoxes.opened[n], n);
+    const seen = await page.evaluate((n) => ({...window.schlingoBoxes.opened[n],
+      described: document.getElementById('message-said').textContent}), n);
     if (name) await shot(name);
     if (touch) await tapOn(seen.text === 'Wirklich beenden?' ? '#message-yes' : '#message-ok');
     else await page.press('Enter');
@@ -201,6 +225,7 @@ try {
   await shot('start-form.png');
   await press_('#files-button');
   await page.waitFor(() => document.getElementById('files-panel').open);
+  await accessible('the files panel');
   // The file chosen as a file input gets it in every engine.
   await page.evaluate((bytes) => {
     document.getElementById('files-upload-target').value = 'Städte.txt';
@@ -224,6 +249,7 @@ try {
   check(sameBytes(await fileBytes('Städte.txt'), list), 'the uploaded word list survives a reload');
   check(await page.evaluate(() => document.activeElement.id) === 'start-control-1',
         'the focus starts on "allgemeine Wörter"');
+  await accessible('the start form');
   if (touch) await tapOn('#start-control-2');
   else await page.press('ArrowDown');
   check(await page.evaluate(() => document.getElementById('start-control-2').checked),
@@ -232,6 +258,8 @@ try {
   else await page.press('Enter');
 
   // --- the three boxes ---
+  await page.waitFor(() => document.getElementById('message-box').open);
+  await accessible('a box');
   const boxes = [await answerBox('box.png'), await answerBox(), await answerBox()];
   check(boxes.every((b) => b.title === 'Schlingo'), 'the boxes are titled "Schlingo"', boxes);
   check(boxes[0].text === 'Es sind insgesamt 1 Wörter!', 'the word count box', boxes[0].text);
@@ -249,28 +277,60 @@ try {
   const triesCounter = () => pixels(456, 304, 495, 311);
   const firstLetter = () => pixels(448, 36, 463, 51);
   const before = await triesCounter(), dash = await firstLetter();
+  check((await said())[0] === 'Neues Wort mit 3 Zeichen: Lücke, Lücke, Lücke.',
+        'the live region tells the new word', await said());
   await press('KeyY', 'z');
   check(await black('z') && !(await black('y')), touch ? 'a tap on z uses z' : 'KeyY gives "z", not "y"');
   check(JSON.stringify(await firstLetter()) !== JSON.stringify(dash), 'the z is shown in the word');
+  check(JSON.stringify(await said()) === JSON.stringify(
+    ['Z: Treffer.', 'Wort: Z, Lücke, Lücke.', 'Noch 9 Versuche.', 'Geraten: Z.']),
+        'the live region tells a hit', await said());
   await press('KeyX', 'x');
+  check(JSON.stringify(await said()) === JSON.stringify(
+    ['X: nicht im Wort.', 'Wort: Z, Lücke, Lücke.', 'Noch 8 Versuche.', 'Geraten: X, Z.']),
+        'the live region tells a miss', await said());
   await press('KeyU', 'u');
   check(await black('x') && await black('u'), 'x and u are used');
   check(JSON.stringify(await triesCounter()) !== JSON.stringify(before),
         'the miss changed the tries left');
   await shot('word.png');
+  await accessible('the game');
   await tapGame(208.5, 220.5);
   const won = await answerBox();
   check(won.text === 'Gratuliere, das war das richtige Wort!', 'a tap on g wins the word', won.text);
   check(won.afterFrame, 'the word\'s last letter is on screen before its box opens');
+  const solved = 'Wort: Z, U, G. Noch 8 Versuche. Geraten: G, U, X, Z. Das Wort ist gelöst.';
+  check(won.said.endsWith(solved.replace(/\. /g, '.')) && won.described.endsWith(solved),
+        'the live region, and then its box, tell the word solved', won);
 
   // --- a word lost while every save fails: nine misses in Städte ---
   await page.waitFor(() => !document.getElementById('message-box').open);
   check(!(await black('z')), 'the next word starts on a clean board');
   await page.evaluate(() => { window.schlingoRefuseSaves = true; });
-  for (const letter of 'abcdefhij') await press('Key' + letter.toUpperCase(), letter);
+  let misses = 'abcdefhij';
+  if (!touch) {
+    // The board's buttons: one Tab from the game, Enter takes a, the arrow
+    // and Space b; the used one is said so.
+    await page.press('Tab');
+    check(await focused() === 'a', 'Tab goes from the game to the board', await focused());
+    await shot('board-focus.png');
+    await press('Enter', 'a');
+    await page.press('ArrowRight');
+    await press('Space', 'b');
+    check(await black('a') && await black('b') && await focused() === 'b',
+          'Enter and Space on the board take a and b', await focused());
+    check(await page.evaluate(() => document.querySelector('#board [data-letter="a"]')
+      .getAttribute('aria-disabled')) === 'true', 'the board says a is used');
+    misses = 'cdefhij';
+  }
+  for (const letter of misses) await press('Key' + letter.toUpperCase(), letter);
   const lost = await answerBox('lost.png');
   check(lost.text.replace(/\r/g, '') === 'Sie haben leider verloren!\ngesuchtes Wort: ' + word,
         'nine misses lose the word', lost.text);
+  const unsolved = 'Kein Versuch mehr: Das Wort ist nicht gelöst. Das Spiel ist aus.';
+  check(lost.said.endsWith(unsolved) && lost.described.endsWith(unsolved) && boxes[0].described === '',
+        'the live region and the box tell the word lost; a box of the start says nothing more',
+        [lost, boxes[0]]);
 
   // --- the list screen: 8 points ranked into place 7, marked on its row ---
   await page.waitFor(() => document.getElementById('screen').width === 400, {timeout: 5000});
@@ -295,6 +355,10 @@ try {
     else if (!(await blank(row, 14, 3)) || !(await blank(row, 35, 3))) markers.push(`half ${place}`);
   }
   check(JSON.stringify(markers) === '[7]', 'the markers stand on place 7 alone', markers);
+  const listSaid = await said();
+  check(listSaid[7] === '7. Platz: 8 (Ihr Platz)' && listSaid[11] === 'Ihre Punktezahl: 8' &&
+        await page.evaluate(() => document.getElementById('board').hidden),
+        'the list is told as text, without the board', listSaid);
   check(await lit(35, 1, 4) && await blank(35, 5, 1) && await lit(35, 6, 11) &&
         await blank(35, 17, 2) && await lit(35, 19, 1) && await blank(35, 20, 3),
         '"Ihre Punktezahl:  8" on row 35');

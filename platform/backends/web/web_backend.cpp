@@ -38,6 +38,9 @@ EM_JS(void, pagePaint, (const std::uint8_t* rgba, int width, int firstRow, int r
 EM_JS(double, pageSeconds, (), {
     return (performance.timeOrigin + performance.now()) / 1000;
 });
+EM_JS(void, pageAnnounce, (const char* text, const char* board), {
+    SchlingoPage.announce(UTF8ToString(text), UTF8ToString(board));
+});
 EM_ASYNC_JS(void, pageSleep, (int ms), {
     await SchlingoPage.sleep(ms);
 });
@@ -132,6 +135,16 @@ public:
     double timerSeconds() override { return pageSeconds(); }
     LocalTime localTime() override { return host::localTimeNow(); }
 
+    // Said when the game next waits, after the picture: the key's pixels
+    // reach the canvas first.
+    void announce(const Announcement& announcement) override {
+        if (!spoken_.empty())
+            spoken_ += '\n';
+        spoken_ += announcement.text;
+        board_ = announcement.board;
+        announced_ = true;
+    }
+
     MessageAnswer showMessage(const MessageBox& box) override {
         present();
         const bool question = box.buttons == MessageBox::Buttons::YesNoCancel;
@@ -173,8 +186,18 @@ public:
     }
 
 private:
-    // Copies the rows the canvas does not show yet to it.
+    // Shows what the game drew and then says what it announced.
     void present() {
+        paint();
+        if (announced_) {
+            announced_ = false;
+            pageAnnounce(cp1252ToUtf8(spoken_).c_str(), board_.c_str());
+            spoken_.clear();
+        }
+    }
+
+    // Copies the rows the canvas does not show yet to it.
+    void paint() {
         if (!woken_ || display_ == nullptr)
             return;
         woken_ = false;
@@ -213,6 +236,9 @@ private:
     bool open_ = false;
     bool woken_ = false;
     std::vector<std::uint8_t> rgba_;
+    bool announced_ = false;
+    std::string spoken_; // Windows-1252, the texts since the last wait
+    std::string board_;
 };
 
 // The page's events. Each runs while the game waits, so Display::lock is free
