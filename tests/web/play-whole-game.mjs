@@ -156,12 +156,15 @@ try {
     };
   });
   const takeProblems = async () => problems.push(...await page.evaluate(() => schlingoProblems));
-  // A tap in the middle of an element, which must be on the screen and not
-  // covered (the tap is made anyway, to see what else fails).
+  // A tap in the middle of an element, scrolled to where needed, which must
+  // then be on the screen and not covered (the tap is made anyway, to see
+  // what else fails).
   const unreachable = new Set();
   const tapOn = async (selector) => {
     const [x, y, reachable] = await page.evaluate((selector) => {
-      const e = document.querySelector(selector), r = e.getBoundingClientRect();
+      const e = document.querySelector(selector);
+      e.scrollIntoView({block: 'nearest', inline: 'nearest'}); // as a player scrolls to it
+      const r = e.getBoundingClientRect();
       const x = r.left + r.width / 2, y = r.top + r.height / 2;
       const inside = x >= 0 && y >= 0 && x < innerWidth && y < innerHeight;
       return [x, y, inside && e.contains(document.elementFromPoint(x, y))];

@@ -607,11 +607,9 @@
   }
   // A box that the program opens right after saying something (a word's
   // end) says it too: while a modal box is open, the live region is out of a
-  // screen reader's reach. The box opens in the same task.
+  // screen reader's reach. The program asks for the box in the same task as
+  // it says the words; the box itself may open a frame later.
   let justSaid = '';
-  new MutationObserver(() => {
-    if (box.open) $('message-said').textContent = justSaid.replace(/\n/g, ' ');
-  }).observe(box, {attributes: true, attributeFilter: ['open']});
 
   // A press in the middle of the letter's rectangle, held until the game has
   // run its passes over the click map (it tests one rectangle a pass and runs
@@ -761,8 +759,10 @@
       });
     },
     async message(text, title, question, yesNoCancel) {
+      const alsoSay = justSaid.replace(/\n/g, ' ');
       if (stopped) return never;
       await seen();
+      $('message-said').textContent = alsoSay;
       if (stopped) return never;
       return message(text, title, question, yesNoCancel);
     },
