@@ -96,6 +96,13 @@ Module['schlingoFiles'] = {
   write: function (name, bytes) {
     FS.writeFile(schlingoWorkFolder + '/' + name, bytes);
   },
+  // The list check's report (German, one finding a line) of a word list of
+  // the working folder, after it was replaced.
+  check: function (name) {
+    var category = schlingoShippedFiles.indexOf(name) + 1;
+    if (category < 1 || category > 4) return '';
+    return UTF8ToString(Module['_schlingo_check_list'](category));
+  },
   saved: function () {
     return schlingoSync.running ? schlingoSync.running.then(Module['schlingoFiles'].saved)
                                 : Promise.resolve();
