@@ -50,7 +50,7 @@ std::string backToUtf8(const DecodedText& decoded) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const DecodedText decoded = decodeText(bytes);
+    const DecodedText decoded = decodeText(std::string(bytes));
     if (decoded.encoding == TextEncoding::Windows1252) {
         if (decoded.text != bytes || !decoded.foreign.empty())
             std::abort();

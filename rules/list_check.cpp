@@ -135,7 +135,7 @@ std::vector<ListCheck::Fault> faultsOf(const std::string& entry,
             appendUtf8(character, cp);
             shown = inQuotes(character);
             if (kind == CharacterFault::NoWindows1252) {
-                shown += " (" + codeName(cp) + ")";
+                shown.append(" (").append(codeName(cp)).append(")");
             }
         }
         const bool seen = std::any_of(faults.begin(), faults.end(),
@@ -258,7 +258,7 @@ void reportList(Report& report, const ListCheck& list, std::size_t shown) {
               "berschrift (wird nie geraten): ")
         .word(list.heading)
         .end();
-    report.text("  " + count(static_cast<std::size_t>(list.words), "Wort", "W\xF6rter"));
+    report.text("  ").text(count(static_cast<std::size_t>(list.words), "Wort", "W\xF6rter"));
     if (!list.unwinnable.empty()) {
         report.text(", davon nie zu gewinnen: ").number(list.unwinnable.size()).end();
     } else if (list.winnable > 0 && list.emptyLines.empty()) {

@@ -80,7 +80,7 @@ std::optional<platform::DecodedText> readListText(const std::string& fileName) {
     if (!bytes) {
         return std::nullopt;
     }
-    return platform::decodeText(*bytes);
+    return platform::decodeText(std::move(*bytes));
 }
 
 int readListEntries(std::string text, std::vector<std::string>& slots,

@@ -3,6 +3,7 @@
 #include "platform/machine/text_codec.hpp"
 
 #include <optional>
+#include <utility>
 
 namespace schlingo::platform {
 namespace {
@@ -171,7 +172,8 @@ bool isUnassignedCp1252(unsigned char byte) {
     return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
 }
 
-DecodedText decodeText(std::string_view bytes) {
+DecodedText decodeText(std::string file) {
+    const std::string_view bytes = file;
     DecodedText out;
     if (startsWith(bytes, "\xEF\xBB\xBF")) {
         out.encoding = TextEncoding::Utf8WithBom;
@@ -207,7 +209,7 @@ DecodedText decodeText(std::string_view bytes) {
         }
         return out;
     }
-    out.text.assign(bytes);
+    out.text = std::move(file); // Windows-1252 as it is: no copy of a large list
     return out;
 }
 

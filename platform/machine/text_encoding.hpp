@@ -49,6 +49,6 @@ struct DecodedText {
 // Windows-1252 or UTF-8 file for the reader; only what comes before it
 // decides between the two. A byte-order mark anywhere else is dropped, and a
 // letter followed by a combining accent becomes the accented letter.
-DecodedText decodeText(std::string_view bytes);
+DecodedText decodeText(std::string bytes);
 
 } // namespace schlingo::platform

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 namespace schlingo::test {
@@ -28,28 +29,29 @@ void writeList(const std::string& name, const std::string& bytes) {
 // finding. Faults: C capital, O other letter, F no Windows-1252 form, N never shown.
 std::string summary(const ListCheck& list) {
     static const char* encodings[] = {"Windows-1252", "UTF-8", "UTF-8+BOM", "UTF-16LE", "UTF-16BE"};
-    std::string s = encodings[static_cast<int>(list.encoding)];
+    std::ostringstream s;
+    s << encodings[static_cast<int>(list.encoding)];
     if (list.brokenUtf8Line > 0) {
-        s += " broken@" + std::to_string(list.brokenUtf8Line);
+        s << " broken@" << list.brokenUtf8Line;
     }
-    s += " " + std::to_string(list.words) + "/" + std::to_string(list.winnable);
+    s << " " << list.words << "/" << list.winnable;
     for (const auto& w : list.unwinnable) {
-        s += " | " + std::to_string(w.line) + " " + w.word + ":";
+        s << " | " << w.line << " " << w.word << ":";
         for (const auto& f : w.faults) {
-            s += std::string(" ") + "-COFN"[static_cast<int>(f.kind)] + f.shown;
+            s << " "
+              << "-COFN"[static_cast<int>(f.kind)] << f.shown;
         }
     }
     for (const int line : list.emptyLines) {
-        s += " | empty " + std::to_string(line);
+        s << " | empty " << line;
     }
     for (const auto& d : list.duplicates) {
-        s += " | " + std::to_string(d.line) + " " + d.word + " twice, " +
-             std::to_string(d.firstLine);
+        s << " | " << d.line << " " << d.word << " twice, " << d.firstLine;
     }
     for (const auto& t : list.tooLong) {
-        s += " | " + std::to_string(t.line) + " long " + std::to_string(t.length);
+        s << " | " << t.line << " long " << t.length;
     }
-    return s;
+    return s.str();
 }
 
 struct Row {

@@ -102,7 +102,9 @@ TEST(TextEncoding, EveryWindows1252ByteThatIsAWordCharacterStaysAsItIs) {
     // A whole list of ordinary words in Windows-1252 never reads as UTF-8.
     std::string list = "Allgemeine W\xF6rter\r\n";
     for (int b = 0xA0; b < 0x100; ++b) {
-        list += "w" + std::string(1, static_cast<char>(b)) + "rt\r\n";
+        list += 'w';
+        list += static_cast<char>(b);
+        list += "rt\r\n";
     }
     const DecodedText decoded = decodeText(list);
     EXPECT_EQ(decoded.encoding, E::Windows1252);
