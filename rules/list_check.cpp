@@ -112,8 +112,10 @@ private:
     std::size_t nextForeign_ = 0;
 };
 
+// `converted`: the text came from UTF-8 or UTF-16, so its markers stand for
+// characters, not for bytes of the file.
 std::vector<ListCheck::Fault> faultsOf(const std::string& entry,
-                                       const std::vector<char32_t>& points) {
+                                       const std::vector<char32_t>& points, bool converted) {
     std::vector<ListCheck::Fault> faults;
     for (std::size_t i = 0; i < entry.size(); ++i) {
         const auto byte = static_cast<unsigned char>(entry[i]);
@@ -123,7 +125,7 @@ std::vector<ListCheck::Fault> faultsOf(const std::string& entry,
         }
         const char32_t cp = points[i];
         std::string shown;
-        if (kind == CharacterFault::NoWindows1252 && cp == byte) {
+        if (kind == CharacterFault::NoWindows1252 && !converted) {
             // A byte of a Windows-1252 file that the code page leaves unassigned.
             char text[24];
             std::snprintf(text, sizeof text, "das Byte 0x%02X", byte);
@@ -356,7 +358,8 @@ ListCheck checkWordList(const std::string& fileName) {
             continue;
         }
         const std::string word = Shower::word(points);
-        std::vector<ListCheck::Fault> faults = faultsOf(entry, points);
+        std::vector<ListCheck::Fault> faults =
+            faultsOf(entry, points, list.encoding != TextEncoding::Windows1252);
         if (faults.empty()) {
             ++list.winnable;
         } else {
