@@ -39,24 +39,6 @@ private:
     int line_ = 1;
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Characters a terminal or a box would not show as themselves.
 bool invisible(char32_t cp) {
     return cp <= 0x20 || (cp >= 0x7F && cp <= 0xA0) || cp == 0xAD || (cp >= 0x300 && cp <= 0x36F) ||
@@ -100,7 +82,8 @@ public:
         std::string out;
         for (const char32_t cp : points) {
             // A control character would move the terminal's cursor.
-            appendUtf8(out, cp < 0x20 || (cp >= 0x7F && cp < 0xA0) ? char32_t{0xFFFD} : cp);
+            platform::appendUtf8(out,
+                                 cp < 0x20 || (cp >= 0x7F && cp < 0xA0) ? char32_t{0xFFFD} : cp);
         }
         return out;
     }
@@ -119,7 +102,7 @@ std::vector<ListCheck::Fault> faultsOf(const std::string& entry,
     std::vector<ListCheck::Fault> faults;
     for (std::size_t i = 0; i < entry.size(); ++i) {
         const auto byte = static_cast<unsigned char>(entry[i]);
-        const CharacterFault kind = characterFault(byte);
+        CharacterFault kind = characterFault(byte);
         if (kind == CharacterFault::None) {
             continue;
         }
@@ -130,11 +113,12 @@ std::vector<ListCheck::Fault> faultsOf(const std::string& entry,
             char text[24];
             std::snprintf(text, sizeof text, "das Byte 0x%02X", byte);
             shown = text;
+            kind = CharacterFault::NeverShown;
         } else if (invisible(cp)) {
             shown = codeName(cp);
         } else {
             std::string character;
-            appendUtf8(character, cp);
+            platform::appendUtf8(character, cp);
             shown = inQuotes(character);
             if (kind == CharacterFault::NoWindows1252) {
                 shown.append(" (").append(codeName(cp)).append(")");

@@ -1,6 +1,5 @@
 #include "rules/word_choice.hpp"
 #include "rules/word_reset.hpp"
-#include "support/file_bytes.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>
@@ -35,19 +34,6 @@ TEST(WordChoice, ReadsEntriesByTheItemRules) {
     EXPECT_EQ(words.wordList[5], "vier");
     EXPECT_EQ(words.wordList[6], "f,nf");
     EXPECT_EQ(words.wordListLoaded, 1);
-}
-
-TEST(WordChoice, AListSavedByAnyEditorPlaysTheSameWord) {
-    const std::string utf8 = "Wörter\r\nbär\r\n";
-    for (const std::string& bytes :
-         {std::string("W\xF6rter\r\nb\xE4r\r\n"), utf8, "\xEF\xBB\xBF" + utf8,
-          utf16leFile(u"W\u00F6rter\r\nb\u00E4r")}) {
-        GameFixture game;
-        writeFile(generalList, bytes);
-        ASSERT_EQ(game.chooseWordNow(), std::nullopt);
-        EXPECT_EQ(game.program.word.currentWord, "b\xE4r");
-        EXPECT_EQ(game.program.words.wordCount, 2);
-    }
 }
 
 TEST(WordChoice, EveryEntryButTheFirstIsDrawnAndEmptyOnesNever) {

@@ -3,7 +3,9 @@
 // the start form by keyboard, the three boxes, a word won by keys (KeyY giving
 // "z") with its last letter tapped on the board, a word lost, the list
 // screen's markers, a reload that still has the new table and statistics
-// line, and a second tab that does not play.
+// line, and a second tab that does not play. Lists saved as UTF-8, UTF-8 with
+// BOM and UTF-16 LE with BOM are uploaded too: the panel's check names their
+// encoding, and at the end each plays its word.
 //
 //   node tests/web/play-whole-game.mjs [--screenshots DIR] [SITE]   (SITE: dist/web)
 //
@@ -134,6 +136,35 @@ try {
                              {timeout: 5000});
   fs.rmSync(path.dirname(upload), {recursive: true, force: true});
   await page.click('#files-close');
+
+  // Lists of "bär" (b and r win it, its ä stands from the start), one to
+  // three times, so that the word count tells which list is played.
+  const own = [
+    {control: 1, name: 'allgemeine Wörter.txt', encoding: 'UTF-8', bytes: Buffer.from('W\nbär\n')},
+    {control: 3, name: 'Länder.txt', encoding: 'UTF-8 mit BOM', bytes: Buffer.from('\ufeffL\r\n' +
+     'bär\r\n'.repeat(2))},
+    {control: 4, name: 'Berufe.txt', encoding: 'UTF-16 LE mit BOM',
+     bytes: Buffer.from('\ufeffBerufe\r\n' + 'bär\r\n'.repeat(3), 'utf16le')},
+  ];
+  async function uploadList(name, bytes) {
+    await page.click('#files-button');
+    await page.waitForSelector('#files-panel[open]');
+    await page.select('#files-upload-target', name);
+    const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-list-')), name);
+    fs.writeFileSync(file, bytes);
+    await (await page.$('#files-upload')).uploadFile(file);
+    await page.waitForSelector('#files-check:not([hidden])', {timeout: 5000});
+    fs.rmSync(path.dirname(file), {recursive: true, force: true});
+    const report = await page.$eval('#files-check', (e) => e.textContent);
+    await page.click('#files-close');
+    return report;
+  }
+  for (const [i, list] of own.entries()) {
+    const report = await uploadList(list.name, list.bytes);
+    check(report.includes(`Kodierung: ${list.encoding}\n`) &&
+          report.includes(i === 0 ? '1 Wort, zu gewinnen.' : `${i + 1} Wörter, alle zu gewinnen.`),
+          `the files panel checks a list in ${list.encoding}`, report);
+  }
   await page.evaluate((bytes) => {
     Module.schlingoFiles.write('Highscore.dat', new Uint8Array(bytes));
     return Module.schlingoFiles.saved();
@@ -258,6 +289,25 @@ try {
   await page.waitForSelector('html[data-schlingo-ended="0"]', {timeout: 5000});
   check(await visible('#ended') && await visible('#restart'),
         'the page says the program ended and offers "Neu starten"');
+
+  // --- the lists in other encodings: each plays "bär", which b and r win ---
+  for (const [i, list] of own.entries()) {
+    await reload();
+    await page.click(`#start-control-${list.control}`);
+    await page.keyboard.press('Enter');
+    const count = await answerBox();
+    check(count.text === `Es sind insgesamt ${i + 1} Wörter!`, `${list.name} is played`, count.text);
+    await answerBox();
+    await answerBox();
+    await page.waitForSelector('#game:not([hidden])');
+    await press('KeyB', 'b');
+    await press('KeyR');
+    const won = await answerBox();
+    check(won.text === 'Gratuliere, das war das richtige Wort!',
+          `b and r win "bär" from a list in ${list.encoding}`, won.text);
+    await page.keyboard.press('Escape');
+    await page.waitForSelector('html[data-schlingo-ended="0"]', {timeout: 5000});
+  }
 } catch (error) {
   check(false, `the game went on: ${error.stack}`);
 } finally {
