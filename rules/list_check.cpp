@@ -3,6 +3,7 @@
 #include "platform/machine/text_codec.hpp"
 #include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
+#include "state/program.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,9 +60,9 @@ std::string inQuotes(const std::string& utf8) {
 // The entries of one list, turned into UTF-8 for the report: the markers of
 // characters without a Windows-1252 form become those characters again, in
 // the order the entries are read.
-class Shower {
+class OriginalText {
 public:
-    explicit Shower(const platform::DecodedText& decoded) : decoded_(decoded) {}
+    explicit OriginalText(const platform::DecodedText& decoded) : decoded_(decoded) {}
 
     // The code point behind each byte of an entry.
     std::vector<char32_t> codePoints(const std::string& entry) {
@@ -286,7 +287,10 @@ void reportList(Report& report, const ListCheck& list, std::size_t shown) {
         });
     }
     if (list.cut) {
-        report.text("  Das Spiel liest nur die ersten 1000000 Eintr\xE4ge.").end();
+        report.text("  Das Spiel liest nur die ersten ")
+            .number(static_cast<std::size_t>(maxWordSlots))
+            .text(" Eintr\xE4ge.")
+            .end();
     }
 }
 
@@ -330,18 +334,18 @@ ListCheck checkWordList(const std::string& fileName) {
     std::vector<long long> starts;
     const int count = readListEntries(decoded->text, entries, &starts, &list.cut);
     list.words = count - 1;
-    Shower shower(*decoded);
-    list.heading = shower.heading(entries[1]);
+    OriginalText original(*decoded);
+    list.heading = original.heading(entries[1]);
     std::unordered_map<std::string, int> firstLines;
     for (int i = 2; i <= count; ++i) {
         const std::string& entry = entries[static_cast<std::size_t>(i)];
-        const std::vector<char32_t> points = shower.codePoints(entry);
+        const std::vector<char32_t> points = original.codePoints(entry);
         const int line = lines.lineAt(starts[static_cast<std::size_t>(i - 1)]);
         if (entry.empty()) {
             list.emptyLines.push_back(line);
             continue;
         }
-        const std::string word = Shower::word(points);
+        const std::string word = OriginalText::word(points);
         std::vector<ListCheck::Fault> faults =
             faultsOf(entry, points, list.encoding != TextEncoding::Windows1252);
         if (faults.empty()) {
