@@ -61,9 +61,6 @@ bool readWordList(Program& program, const std::string& fileName) {
     WordList& words = program.words;
     // A file that cannot be read now reads as empty, as a failed open does.
     std::string text = readListText(fileName).value_or(platform::DecodedText{}).text;
-    if (words.wordList.empty()) {
-        words.wordList.resize(1); // slot 0, never used
-    }
     words.wordCount = readListEntries(std::move(text), words.wordList);
     for (int i = 2; i <= words.wordCount; ++i) {
         if (!words.wordList[static_cast<std::size_t>(i)].empty()) {
@@ -90,7 +87,7 @@ int readListEntries(std::string text, std::vector<std::string>& slots,
     const std::size_t bound = 1 + countSeparators(text.data(), text.size());
     slots.reserve(std::min(bound, static_cast<std::size_t>(maxWordSlots)) + 1);
     if (slots.empty()) {
-        slots.resize(1);
+        slots.resize(1); // slot 0, never used
     }
     platform::TextFile file;
     file.openInputBytes(std::move(text));
@@ -109,7 +106,7 @@ int readListEntries(std::string text, std::vector<std::string>& slots,
             break;
         }
         if (count == maxWordSlots) {
-            // Entries beyond the last slot are read past and dropped.
+            // Entries beyond the last slot are dropped.
             if (cut != nullptr) {
                 *cut = true;
             }
