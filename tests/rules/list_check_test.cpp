@@ -74,7 +74,7 @@ TEST(ListCheck, FindsWhatEachListHolds) {
 TEST(ListCheck, AMissingOrUnreadableListGivesStatusTwo) {
     TempDir dir;
     const ListCheck missing = checkWordList(cities);
-    std::filesystem::create_directory(std::filesystem::u8path("Städte.txt"));
+    std::filesystem::create_directory(std::filesystem::path(u8"Städte.txt"));
     const ListCheck unreadable = checkWordList(cities);
     EXPECT_EQ(missing.state, ListCheck::State::Missing);
     EXPECT_EQ(unreadable.state, ListCheck::State::Unreadable);
