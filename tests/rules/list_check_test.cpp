@@ -64,9 +64,10 @@ TEST(ListCheck, FindsWhatEachListHolds) {
         writeList(cities, row.bytes);
         const std::vector<ListCheck> lists = {checkWordList(cities)};
         EXPECT_EQ(listCheckStatus(lists), row.status);
-        const std::string report = "\n" + listCheckReport(lists, 10);
+        std::string report = "\n";
+        report += listCheckReport(lists, 10);
         for (const std::string& line : row.lines) {
-            EXPECT_NE(report.find("\n" + line + "\n"), std::string::npos) << line << report;
+            EXPECT_NE(report.find('\n' + line + '\n'), std::string::npos) << line << report;
         }
     }
 }
