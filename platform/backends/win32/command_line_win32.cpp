@@ -84,16 +84,17 @@ bool enterFolderArgument(int argc, char** argv, int index) {
 }
 
 void showReport(const std::string& full, const std::string& brief, bool problems) {
-    // The program is a GUI program: it has standard handles only when they
-    // were handed to it (output redirected, or a console program's own).
+    // A GUI program has standard handles only where they were handed to it:
+    // output redirected to a file or a pipe, or a console's own handles.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const DWORD type = usable(out) ? GetFileType(out) : FILE_TYPE_UNKNOWN;
     DWORD mode = 0;
-    if (usable(out) && GetConsoleMode(out, &mode)) {
-        writeConsole(out, full);
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+        writeFile(out, full); // UTF-8, as editors read it
         return;
     }
-    if (usable(out) && GetFileType(out) != FILE_TYPE_UNKNOWN) {
-        writeFile(out, full); // UTF-8, as editors read it
+    if (type == FILE_TYPE_CHAR && GetConsoleMode(out, &mode)) {
+        writeConsole(out, full);
         return;
     }
     // Started from a console window: the report goes there. The shell does
@@ -110,6 +111,10 @@ void showReport(const std::string& full, const std::string& brief, bool problems
             return;
         }
         FreeConsole();
+    }
+    if (type == FILE_TYPE_CHAR) {
+        writeFile(out, full); // a device: NUL, or under Wine the terminal
+        return;
     }
     MessageBoxW(nullptr, wideFromUtf8(brief).c_str(), L"Schlingo",
                 MB_OK | MB_SETFOREGROUND | (problems ? MB_ICONWARNING : MB_ICONINFORMATION));
