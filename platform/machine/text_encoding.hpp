@@ -7,10 +7,11 @@
 // A Windows-1252 file is valid UTF-8 only when each of its bytes from 0x80
 // up belongs to a lead byte from 0xC2 on followed by the right number of
 // bytes from 0x80 to 0xBF, as in "Ã¤" or "â€œ": ö and ü never lead, ä, ß and
-// ñ only before symbols such as € or §, so one ordinary German word breaks it. A list that still passes had its
-// words with such pairs unwinnable as Windows-1252 (Ã is a capital, € is
-// never shown), short of oddities like "ß§"; reading it as UTF-8 takes no
-// playable word away, and the list check names the encoding it found.
+// ñ only before symbols such as € or §, so one ordinary German word breaks
+// it. A list that still passes had its words with such pairs unwinnable as
+// Windows-1252 (Ã is a capital, € is never shown), short of oddities like
+// "ß§"; reading it as UTF-8 takes no playable word away, and the list check
+// names the encoding it found.
 
 #include <cstddef>
 #include <string>
