@@ -1,4 +1,5 @@
 // The program: one desktop back end, one program-wide state, the game loop.
+#include "flow/list_check_command.hpp"
 #include "flow/startup.hpp"
 #include "platform/seam/backend.hpp"
 #include "platform/seam/host.hpp"
@@ -10,11 +11,15 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    // For packagers and players asking which one they have; every other
-    // argument is ignored, as ever.
+    // For packagers and players asking which one they have. Arguments other
+    // than these two are ignored, as ever.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::puts("Schlingo " SCHLINGO_VERSION);
         return 0;
+    }
+    // Before any toolkit starts: the check needs no display.
+    if (argc >= 2 && std::strcmp(argv[1], "--check-lists") == 0) {
+        return schlingo::checkListsCommand(argc, argv);
     }
     const std::unique_ptr<schlingo::platform::Backend> backend =
         schlingo::platform::makeDesktopBackend();

@@ -6,26 +6,12 @@
 #include "rules/letters.hpp"
 #include "state/program.hpp"
 
-#include <cstring>
-
 namespace schlingo {
 
 namespace {
 
 constexpr int wordRowY = 36;
 constexpr int fieldWidth = 16;
-
-bool isSpecialLetter(unsigned char c) {
-    return c == 0xE4 || c == 0xF6 || c == 0xFC || c == 0xDF || c == 0xF1; // ä ö ü ß ñ
-}
-
-// The 34 characters every word shows from the start (0xA7 is §).
-bool isAlwaysShown(unsigned char c) {
-    if (c >= '0' && c <= '9') {
-        return true;
-    }
-    return c != 0 && std::strchr(" -_.:,;#'<>+*?!$%&/()=@\xA7", c) != nullptr;
-}
 
 // The glyph file of a letter: its capital.
 std::string letterGlyphName(unsigned char c) {

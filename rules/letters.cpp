@@ -1,5 +1,7 @@
 #include "rules/letters.hpp"
 
+#include <cstring>
+
 namespace schlingo {
 
 // Scan codes are German key positions (set 1): y sits on 44, z on 21.
@@ -10,5 +12,17 @@ const Letter letters[32] = {
     {"u", 22},   {"v", 47},   {"w", 17},   {"x", 45},   {"y", 44}, {"z", 21}, {"\xE4", 0},
     {"\xF6", 0}, {"\xFC", 0}, {"\xDF", 0}, {"\xF1", 0},
 };
+
+bool isSpecialLetter(unsigned char c) {
+    return c == 0xE4 || c == 0xF6 || c == 0xFC || c == 0xDF || c == 0xF1;
+}
+
+bool isAlwaysShown(unsigned char c) {
+    if (c >= '0' && c <= '9') {
+        return true;
+    }
+    // 0xA7 is §.
+    return c != 0 && std::strchr(" -_.:,;#'<>+*?!$%&/()=@\xA7", c) != nullptr;
+}
 
 } // namespace schlingo

@@ -1,13 +1,12 @@
 #include "rules/word_choice.hpp"
 
 #include "platform/machine/random.hpp"
+#include "platform/machine/text_encoding.hpp"
 #include "platform/machine/text_file.hpp"
-#include "platform/seam/host.hpp"
 #include "state/program.hpp"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -56,64 +55,67 @@ std::size_t countSeparators(const char* bytes, std::size_t size) {
     return count;
 }
 
-// An upper bound of the entries in a list file, from its line ends and
-// commas, so that the storage is made once instead of growing in steps.
-std::size_t entryBound(const std::string& fileName) {
-    std::FILE* file = platform::host::openFile(fileName, "rb");
-    if (file == nullptr) {
-        return 0;
-    }
-    std::vector<char> chunk(64 * 1024);
-    std::size_t bound = 1;
-    std::size_t got = 0;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-        bound += countSeparators(chunk.data(), got);
-    }
-    std::fclose(file);
-    return bound;
-}
-
 // Reads the list into slots 1..wordCount. Returns whether an entry after the
 // first is non-empty, i.e. whether a word can be drawn at all.
 bool readWordList(Program& program, const std::string& fileName) {
     WordList& words = program.words;
-    words.wordList.reserve(std::min(entryBound(fileName), static_cast<std::size_t>(maxWordSlots)) +
-                           1);
-    platform::TextFile file;
-    file.openInput(fileName);
-    if (words.wordList.empty()) {
-        words.wordList.resize(1); // slot 0, never used
+    // A file that cannot be read now reads as empty, as a failed open does.
+    std::string text = readListText(fileName).value_or(platform::DecodedText{}).text;
+    words.wordCount = readListEntries(std::move(text), words.wordList);
+    for (int i = 2; i <= words.wordCount; ++i) {
+        if (!words.wordList[static_cast<std::size_t>(i)].empty()) {
+            return true;
+        }
     }
-    bool choosable = false;
+    return false;
+}
+
+} // namespace
+
+std::optional<platform::DecodedText> readListText(const std::string& fileName) {
+    std::optional<std::string> bytes = platform::readWholeFile(fileName);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return platform::decodeText(std::move(*bytes));
+}
+
+int readListEntries(std::string text, std::vector<std::string>& slots,
+                    std::vector<long long>* starts, bool* cut) {
+    // Room for an upper bound of the entries, from the line ends and commas,
+    // so that the storage is made once instead of growing in steps.
+    const std::size_t bound = 1 + countSeparators(text.data(), text.size());
+    slots.reserve(std::min(bound, static_cast<std::size_t>(maxWordSlots)) + 1);
+    if (slots.empty()) {
+        slots.resize(1); // slot 0, never used
+    }
+    platform::TextFile file;
+    file.openInputBytes(std::move(text));
     int count = 1;
     for (;;) {
-        std::string entry = file.readTextItem();
-        if (count >= static_cast<int>(words.wordList.size())) {
-            words.wordList.push_back(std::move(entry));
-        } else {
-            words.wordList[count] = std::move(entry);
+        if (starts != nullptr) {
+            starts->push_back(file.position());
         }
-        if (count >= 2 && !words.wordList[count].empty()) {
-            choosable = true;
+        std::string entry = file.readTextItem();
+        if (count >= static_cast<int>(slots.size())) {
+            slots.push_back(std::move(entry));
+        } else {
+            slots[static_cast<std::size_t>(count)] = std::move(entry);
         }
         if (file.atEnd()) {
             break;
         }
         if (count == maxWordSlots) {
-            // Entries beyond the last slot are read past and dropped.
-            while (!file.atEnd()) {
-                file.readTextItem();
+            // Entries beyond the last slot are dropped.
+            if (cut != nullptr) {
+                *cut = true;
             }
             break;
         }
         ++count;
     }
-    file.closeFile();
-    words.wordCount = count;
-    return choosable;
+    return count;
 }
-
-} // namespace
 
 void chooseWord(Program& program) {
     WordList& words = program.words;

@@ -16,6 +16,8 @@ char32_t cp1252ToCodePoint(unsigned char byte);
 std::optional<unsigned char> codePointToCp1252(char32_t codePoint);
 
 std::string cp1252ToUtf8(std::string_view cp1252);
+// One code point (up to U+10FFFF) as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
 // The same for a message: its "\r\n" line breaks become "\n", as toolkits
 // and pages break lines.
 std::string cp1252MessageToUtf8(std::string_view cp1252);

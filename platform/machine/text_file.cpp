@@ -143,7 +143,7 @@ void TextFile::openInputBytes(std::string bytes) {
     closeFile();
     mode_ = Mode::Input;
     size_ = static_cast<long long>(bytes.size());
-    buffer_.assign(bytes.begin(), bytes.end());
+    buffer_ = std::move(bytes);
     bufferPos_ = 0;
     fromMemory_ = true;
 }
@@ -491,6 +491,23 @@ bool fileExists(const std::string& name) {
     }
     std::fclose(f);
     return true;
+}
+
+std::optional<std::string> readWholeFile(const std::string& name) {
+    std::FILE* f = host::openFile(name, "rb");
+    if (f == nullptr) {
+        return std::nullopt;
+    }
+    const long long size = host::fileSize(f);
+    std::string bytes(static_cast<std::size_t>(std::max(size, 0LL)), '\0');
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        return std::nullopt;
+    }
+    bytes.resize(got); // a file cut short meanwhile
+    return bytes;
 }
 
 std::string numberForm(std::int32_t value) {

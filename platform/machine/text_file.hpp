@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,8 @@ public:
     bool atEnd();
     std::int32_t readIntegerItem();
     std::string readTextItem();
+    // Input: how many bytes of the file lie before the next item.
+    long long position() const { return position_ - (pushedBack_ >= 0 ? 1 : 0); }
 
     void writeNumber(std::int32_t value, FileEnding ending);
     void writeText(std::string_view text, FileEnding ending);
@@ -76,7 +79,7 @@ private:
     std::FILE* file_ = nullptr;
     Mode mode_ = Mode::None;
     std::string name_;
-    std::vector<char> buffer_;
+    std::string buffer_;
     std::size_t bufferPos_ = 0;
     long long size_ = 0, position_ = 0; // raw bytes: noted at opening, consumed
     bool hitEndMarker_ = false;         // a byte 26 or a read failure ended the file
@@ -89,6 +92,11 @@ private:
 };
 
 bool fileExists(const std::string& name);
+
+// The bytes of a file, up to the size it had when opened (a device reads as
+// empty, as it does for the item reader). Nothing when it cannot be opened
+// or a read fails.
+std::optional<std::string> readWholeFile(const std::string& name);
 
 std::string numberForm(std::int32_t value);  // " 12", "-3": files and screen
 std::string numberText(std::int32_t value);  // "12", "-3": messages

@@ -10,6 +10,9 @@
 // list; by keyboard the board's buttons take letters by Tab, Enter, an arrow
 // and Space; and in Chromium axe-core finds nothing on the start form, the
 // files panel, a box and the game.
+// In Chromium, lists saved as UTF-8, UTF-8 with BOM and UTF-16 LE with BOM
+// are uploaded too: the panel's check names their encoding, and at the end
+// each plays its word.
 //
 //   node tests/web/play-whole-game.mjs [--engine chromium|firefox|webkit]
 //       [--plain] [--touch portrait|landscape] [--screenshots DIR] [SITE]
@@ -241,6 +244,40 @@ try {
   await page.waitFor(() => document.getElementById('files-status').textContent.includes('ersetzt'),
                      {timeout: 5000});
   await press_('#files-close');
+
+  // Lists of "bär" (b and r win it, its ä stands from the start), one to
+  // three times, so that the word count tells which list is played. The
+  // bytes reach the program alike in every engine: one engine plays them.
+  const encodings = engine === 'chromium' && !touch;
+  const own = [
+    {control: 1, name: 'allgemeine Wörter.txt', encoding: 'UTF-8', bytes: Buffer.from('W\nbär\n')},
+    {control: 3, name: 'Länder.txt', encoding: 'UTF-8 mit BOM', bytes: Buffer.from('\ufeffL\r\n' +
+     'bär\r\n'.repeat(2))},
+    {control: 4, name: 'Berufe.txt', encoding: 'UTF-16 LE mit BOM',
+     bytes: Buffer.from('\ufeffBerufe\r\n' + 'bär\r\n'.repeat(3), 'utf16le')},
+  ];
+  async function uploadList(name, bytes) {
+    await press_('#files-button');
+    await page.waitFor(() => document.getElementById('files-panel').open);
+    await page.evaluate((name, bytes) => {
+      document.getElementById('files-upload-target').value = name;
+      const input = document.getElementById('files-upload');
+      const chosen = new DataTransfer();
+      chosen.items.add(new File([new Uint8Array(bytes)], name, {type: 'text/plain'}));
+      input.files = chosen.files;
+      input.dispatchEvent(new Event('change', {bubbles: true}));
+    }, name, Array.from(bytes));
+    await page.waitFor(() => !document.getElementById('files-check').hidden, {timeout: 5000});
+    const report = await page.evaluate(() => document.getElementById('files-check').textContent);
+    await press_('#files-close');
+    return report;
+  }
+  for (const [i, list] of (encodings ? own : []).entries()) {
+    const report = await uploadList(list.name, list.bytes);
+    check(report.includes(`Kodierung: ${list.encoding}\n`) &&
+          report.includes(i === 0 ? '1 Wort, zu gewinnen.' : `${i + 1} Wörter, alle zu gewinnen.`),
+          `the files panel checks a list in ${list.encoding}`, report);
+  }
   await page.evaluate((bytes) => {
     Module.schlingoFiles.write('Highscore.dat', new Uint8Array(bytes));
     return Module.schlingoFiles.saved();
@@ -427,6 +464,25 @@ try {
         'taken over, the first tab stops');
   await second.close();
   await takeProblems();
+
+  // --- the lists in other encodings: each plays "bär", which b and r win ---
+  for (const [i, list] of (encodings ? own : []).entries()) {
+    await reload();
+    await page.click(`#start-control-${list.control}`);
+    await page.press('Enter');
+    const count = await answerBox();
+    check(count.text === `Es sind insgesamt ${i + 1} Wörter!`, `${list.name} is played`, count.text);
+    await answerBox();
+    await answerBox();
+    await page.waitFor(() => !document.getElementById('game').hidden);
+    await press('KeyB', 'b');
+    await press('KeyR', 'r');
+    const won = await answerBox();
+    check(won.text === 'Gratuliere, das war das richtige Wort!',
+          `b and r win "bär" from a list in ${list.encoding}`, won.text);
+    await page.press('Escape');
+    await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: 5000});
+  }
 } catch (error) {
   check(false, `the game went on: ${error.stack}`);
 } finally {

@@ -351,6 +351,13 @@ Module['schlingoFiles'] = {
   write: function (name, bytes) {
     FS.writeFile(schlingoWorkFolder + '/' + name, bytes);
   },
+  // The list check's report (German, one finding a line) of a word list of
+  // the working folder, after it was replaced.
+  check: function (name) {
+    var category = schlingoShippedFiles.indexOf(name) + 1;
+    if (category < 1 || category > 4) return '';
+    return UTF8ToString(Module['_schlingo_check_list'](category));
+  },
   // Resolves once every file written so far is kept (true) or its save has
   // failed (false); a save that failed before is tried once more first.
   saved: function () {

@@ -469,6 +469,8 @@
       target.appendChild(option);
     });
     $('files-status').textContent = '';
+    $('files-check').textContent = '';
+    $('files-check').hidden = true;
     dialogOpened();
     panel.showModal();
   }
@@ -479,21 +481,23 @@
     const file = event.target.files[0];
     if (!file) return;
     const name = $('files-upload-target').value;
-    // The bytes as they are: the game reads them as Windows-1252 text.
+    // The bytes as they are: the game finds their encoding when it reads them.
     files().write(name, new Uint8Array(await file.arrayBuffer()));
     await files().saved();
     event.target.value = '';
     $('files-status').textContent = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
         'sobald ihre Wörterdatei im Startfenster gewählt wird.';
-    showFilesList();
+    showFilesList(files().check(name));
   });
-  function showFilesList() {
+  function showFilesList(report) {
     const status = $('files-status').textContent;
     const chosen = $('files-upload-target').value;
     panel.close();
     showFiles();
     $('files-status').textContent = status;
     $('files-upload-target').value = chosen;
+    $('files-check').textContent = report;
+    $('files-check').hidden = !report;
   }
 
   // --- the end of the program ----------------------------------------------

@@ -1,0 +1,49 @@
+#include "flow/list_check_command.hpp"
+
+#include "platform/machine/text_codec.hpp"
+#include "platform/seam/command_line.hpp"
+#include "rules/list_check.hpp"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace schlingo {
+namespace {
+
+// Findings of each kind a list shows in a message box; the console gets all.
+constexpr std::size_t shownInABox = 5;
+
+std::string utf8(const char* cp1252) {
+    return platform::cp1252ToUtf8(cp1252);
+}
+
+} // namespace
+
+int checkListsCommand(int argc, char** argv) {
+    if (argc > 3) {
+        const std::string usage = utf8("Aufruf: schlingo --check-lists [ORDNER]\n");
+        platform::host::showReport(usage, usage, true);
+        return 2;
+    }
+    if (argc == 3 && !platform::host::enterFolderArgument(argc, argv, 2)) {
+        // The name as given: on Linux the bytes of the file system.
+        const std::string text = utf8("Der Ordner \x84") + argv[2] +
+                                 utf8("\x93 fehlt oder l\xE4sst sich nicht \xF6"
+                                      "ffnen.\n");
+        platform::host::showReport(text, text, true);
+        return 2;
+    }
+    std::error_code error;
+    const std::u8string folder = std::filesystem::current_path(error).u8string();
+    const std::string heading = utf8("Wortlisten im Ordner \x84") +
+                                std::string(folder.begin(), folder.end()) + utf8("\x93\n\n");
+    const auto lists = checkWordLists();
+    const int status = listCheckStatus(lists);
+    platform::host::showReport(heading + listCheckReport(lists, static_cast<std::size_t>(-1)),
+                               heading + listCheckReport(lists, shownInABox), status != 0);
+    return status;
+}
+
+} // namespace schlingo

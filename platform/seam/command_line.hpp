@@ -1,0 +1,23 @@
+#pragma once
+// What a run from the command line needs of the operating system besides
+// files: a working folder named on the command line and a place for its
+// report. Neither touches a window system, so such a run needs no display
+// and works over ssh and in scripts. One implementation per OS, beside the
+// host's file services.
+
+#include <string>
+
+namespace schlingo::platform::host {
+
+// Makes argument `index` of the command line, as main received it, the
+// working directory. False when it cannot be entered.
+bool enterFolderArgument(int argc, char** argv, int index);
+
+// Shows a UTF-8 report with "\n" line ends. Linux: on standard output.
+// Windows: in the console the program was started from, or in the file or
+// pipe its output is redirected to; without either (started from Explorer or
+// a shortcut) in a message box, which gets `brief`. `problems` picks the
+// box's warning icon.
+void showReport(const std::string& full, const std::string& brief, bool problems);
+
+} // namespace schlingo::platform::host
