@@ -5,9 +5,7 @@
 #include "rules/list_check.hpp"
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace schlingo {
 namespace {
@@ -35,10 +33,8 @@ int checkListsCommand(int argc, char** argv) {
         platform::host::showReport(text, text, true);
         return 2;
     }
-    std::error_code error;
-    const std::u8string folder = std::filesystem::current_path(error).u8string();
-    const std::string heading = utf8("Wortlisten im Ordner \x84") +
-                                std::string(folder.begin(), folder.end()) + utf8("\x93\n\n");
+    const std::string heading =
+        utf8("Wortlisten im Ordner \x84") + platform::host::workingFolderUtf8() + utf8("\x93\n\n");
     const auto lists = checkWordLists();
     const int status = listCheckStatus(lists);
     platform::host::showReport(heading + listCheckReport(lists, static_cast<std::size_t>(-1)),

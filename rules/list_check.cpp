@@ -1,15 +1,14 @@
 #include "rules/list_check.hpp"
 
 #include "platform/machine/text_codec.hpp"
+#include "platform/seam/command_line.hpp"
 #include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
 #include "state/program.hpp"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 
@@ -132,13 +131,6 @@ std::vector<ListCheck::Fault> faultsOf(const std::string& entry,
         }
     }
     return faults;
-}
-
-bool exists(const std::string& cp1252Name) {
-    const std::string utf8 = platform::cp1252ToUtf8(cp1252Name);
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())),
-                                   error);
 }
 
 // --- the report ---
@@ -319,7 +311,8 @@ ListCheck checkWordList(const std::string& fileName) {
     list.fileName = fileName;
     std::optional<platform::DecodedText> decoded = readListText(fileName);
     if (!decoded) {
-        list.state = exists(fileName) ? ListCheck::State::Unreadable : ListCheck::State::Missing;
+        list.state = platform::host::nameExists(fileName) ? ListCheck::State::Unreadable
+                                                          : ListCheck::State::Missing;
         return list;
     }
     list.state = ListCheck::State::Checked;

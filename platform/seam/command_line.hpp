@@ -13,6 +13,15 @@ namespace schlingo::platform::host {
 // working directory. False when it cannot be entered.
 bool enterFolderArgument(int argc, char** argv, int index);
 
+// The working directory's name in UTF-8, for the report's heading; empty
+// when it cannot be had.
+std::string workingFolderUtf8();
+
+// Whether something of this Windows-1252 name exists in the working
+// directory, readable or not: a list that cannot be opened is missing only
+// when this is false too.
+bool nameExists(const std::string& cp1252Name);
+
 // Shows a UTF-8 report with "\n" line ends. Linux: on standard output.
 // Windows: in the console the program was started from, or in the file or
 // pipe its output is redirected to; without either (started from Explorer or

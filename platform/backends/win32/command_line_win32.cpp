@@ -1,5 +1,7 @@
 #include "platform/seam/command_line.hpp"
 
+#include "platform/machine/text_codec.hpp"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -81,6 +83,25 @@ bool enterFolderArgument(int argc, char** argv, int index) {
         LocalFree(wide);
     }
     return entered;
+}
+
+std::string workingFolderUtf8() {
+    std::wstring name(GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(name.size()), name.data());
+    if (length == 0 || length >= name.size()) {
+        return {};
+    }
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(length),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(length), utf8.data(), bytes,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+bool nameExists(const std::string& cp1252Name) {
+    const std::u16string name = cp1252ToUtf16(cp1252Name);
+    return GetFileAttributesW(reinterpret_cast<LPCWSTR>(name.c_str())) != INVALID_FILE_ATTRIBUTES;
 }
 
 void showReport(const std::string& full, const std::string& brief, bool problems) {
