@@ -166,13 +166,17 @@ void announceHighscoreList(Program& program) {
     std::string text = "Bestenliste:";
     for (int place = 1; place <= 10; ++place) {
         const int i = 11 - place;
-        text += "\n" + numberText(place) + ". Platz: " + numberText(table.newHighscores[i]);
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on
+        // "literal" + a temporary string.
+        text.append("\n").append(numberText(place)).append(". Platz: ");
+        text.append(numberText(table.newHighscores[i]));
         if (i == table.scorePlace) {
             text += " (Ihr Platz)";
         }
     }
     if (table.scorePlace > 0) {
-        text += "\nIhre Punktezahl: " + numberText(table.newHighscores[table.scorePlace]);
+        text.append("\nIhre Punktezahl: ")
+            .append(numberText(table.newHighscores[table.scorePlace]));
     }
     say(program, text + "\nWeiter mit beliebiger Taste!", {});
 }
