@@ -202,12 +202,13 @@ void Input::pointerMoved(int x, int y, bool inside) {
 void Input::buttonChanged(int bit, bool down, bool touch) {
     if (bit < 0 || bit > 4)
         return;
-    if (down && touch) {
+    const int mask = down ? (buttons_ | (1 << bit)) : (buttons_ & ~(1 << bit));
+    if (touch && mask != buttons_ && down) {
         keyArrived_ = true;
         changed();
     }
     changePointer([&] {
-        buttons_ = down ? (buttons_ | (1 << bit)) : (buttons_ & ~(1 << bit));
+        buttons_ = mask;
         if (buttons_ == 0 && outside_)
             inside_ = false;
     });

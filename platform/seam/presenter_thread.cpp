@@ -69,12 +69,16 @@ bool PresenterThread::hasRequests() const {
 }
 
 void PresenterThread::run() {
-    std::string startFailure;
-    std::unique_ptr<NativeWindow> native = make_(startFailure);
     Display* display = nullptr;
     {
         std::lock_guard guard(lock_);
         display = display_;
+    }
+    std::string startFailure;
+    std::unique_ptr<NativeWindow> native =
+        display != nullptr ? make_(display, startFailure) : nullptr;
+    {
+        std::lock_guard guard(lock_);
         native_ = native.get();
     }
     // A window that goes takes its keys and pointer with it.
@@ -84,8 +88,7 @@ void PresenterThread::run() {
         native->close();
         handle_.store(0);
         const InputEvent gone[] = {InputEvent::focus(false), InputEvent::pointer(-1, -1, false)};
-        if (display != nullptr)
-            display->deliver(gone);
+        display->deliver(gone);
     };
     // Event-driven: a pass runs when the window has events (input, expose)
     // or the game has asked for something (wake), never on a clock.
@@ -119,8 +122,8 @@ void PresenterThread::run() {
             native->setTitle(*title);
         if (native != nullptr && icon)
             native->setIcon();
-        if (native != nullptr && display != nullptr)
-            native->pump(*display);
+        if (native != nullptr)
+            native->pump();
         {
             std::unique_lock guard(lock_);
             if (hasRequests())

@@ -31,10 +31,10 @@ public:
     virtual void setTitle(const std::string& cp1252Title) = 0;
     virtual void setIcon() = 0;
     virtual std::uintptr_t handle() const = 0; // of the open window (X11 id, HWND), 0 none
-    // Translates the window's pending events, hands them to display.deliver
-    // as one batch, then copies the rows to present to the window. Blocks
-    // only for Display::lock.
-    virtual void pump(Display& display) = 0;
+    // Translates the window's pending events, hands them to the display's
+    // door as one batch, then copies the rows to present to the window.
+    // Blocks only for Display::lock.
+    virtual void pump() = 0;
     // Blocks until the window has events or wake was called.
     virtual void waitForEvents() = 0;
     // Any thread; does not block. Ends a waitForEvents, now or the next one.
@@ -44,11 +44,13 @@ public:
 class PresenterThread {
 public:
     static constexpr std::chrono::seconds openTimeout{20};
-    using Maker = std::function<std::unique_ptr<NativeWindow>(std::string& failure)>;
+    using Maker =
+        std::function<std::unique_ptr<NativeWindow>(Display* display, std::string& failure)>;
 
-    // `make` runs on the presenter thread, once, before any request; it
-    // returns nothing (and says why in `failure`) when the toolkit cannot
-    // start, and then every open fails with that reason.
+    // `make` runs on the presenter thread, once, before any request, with the
+    // display the window's events go to; it returns nothing (and says why in
+    // `failure`) when the toolkit cannot start, and then every open fails
+    // with that reason.
     explicit PresenterThread(Maker make) : make_(std::move(make)) {}
     ~PresenterThread() { stop(); }
     PresenterThread(const PresenterThread&) = delete;

@@ -108,7 +108,8 @@ OpeningScreen openingScreen(bool wayland) {
 // Everything SDL: lives on the presenter thread only, but wake.
 class SdlWindow final : public NativeWindow {
 public:
-    explicit SdlWindow(Uint32 wakeEventType) : wakeEventType_(wakeEventType) {
+    SdlWindow(Display& display, Uint32 wakeEventType)
+        : wakeEventType_(wakeEventType), display_(display) {
         wayland_ = onWayland();
         // On Wayland the desktop's factor is the output's scale, as GTK takes
         // it there: looked up for every window.
@@ -233,8 +234,7 @@ public:
 
     std::uintptr_t handle() const override { return handle_; }
 
-    void pump(Display& display) override {
-        display_ = &display;
+    void pump() override {
         batch_.clear();
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
@@ -259,11 +259,11 @@ public:
             }
             translate(event);
         }
-        display.deliver(batch_);
+        display_.deliver(batch_);
         SDL_Surface* surface = target();
         SDL_Rect upload{0, 0, 0, 0};
         if (surface != nullptr) {
-            std::lock_guard guard(display.lock);
+            std::lock_guard guard(display_.lock);
             upload = copyRows(*surface);
         }
         if (upload.h > 0)
@@ -308,8 +308,8 @@ private:
         // make another one.
         bool rows = forceFull_;
         if (!rows) {
-            std::lock_guard guard(display_->lock);
-            rows = display_->screen.presentable() && display_->screen.hasRowsToPresent();
+            std::lock_guard guard(display_.lock);
+            rows = display_.screen.presentable() && display_.screen.hasRowsToPresent();
         }
         return rows ? buffers_.target() : nullptr;
     }
@@ -413,7 +413,7 @@ private:
     // each game pixel as a factor x factor block, and returns the rectangle
     // that really changed there.
     SDL_Rect copyRows(SDL_Surface& surface) {
-        Screen& screen = display_->screen;
+        Screen& screen = display_.screen;
         if (!screen.presentable())
             return {0, 0, 0, 0};
         const bool full = forceFull_;
@@ -481,7 +481,7 @@ private:
         "wl_shm: kein gemeinsamer Speicher f\xfcr das Bild";
 
     Uint32 wakeEventType_;
-    Display* display_ = nullptr; // the one pump delivers to
+    Display& display_;
     std::uintptr_t handle_ = 0;
     std::vector<InputEvent> batch_;
     bool wayland_ = false;
@@ -500,7 +500,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<NativeWindow> makeWindow(std::string& failure) {
+std::unique_ptr<NativeWindow> makeWindow(Display* display, std::string& failure) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0"); // no software OpenGL per frame
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -509,7 +509,7 @@ std::unique_ptr<NativeWindow> makeWindow(std::string& failure) {
     const Uint32 wakeEventType =
         SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 ? SDL_RegisterEvents(1) : static_cast<Uint32>(-1);
     if (wakeEventType != static_cast<Uint32>(-1))
-        return std::make_unique<SdlWindow>(wakeEventType);
+        return std::make_unique<SdlWindow>(*display, wakeEventType);
     failure = sdlFailure("SDL");
     SDL_Quit();
     return nullptr;

@@ -15,6 +15,6 @@ namespace schlingo::platform::sdl {
 
 // Presenter thread: starts SDL's video; nothing, and why in `failure`, when
 // it cannot start.
-std::unique_ptr<NativeWindow> makeWindow(std::string& failure);
+std::unique_ptr<NativeWindow> makeWindow(Display* display, std::string& failure);
 
 } // namespace schlingo::platform::sdl
