@@ -10,30 +10,10 @@ namespace schlingo::platform {
 
 // Keys without a character; their buffer code is 255 + 256 x the PC BIOS
 // extended code, which depends on Shift and Ctrl.
-enum class NamedKey {
-    Up,
-    Down,
-    Left,
-    Right,
-    Insert,
-    Delete,
-    Home,
-    End,
-    PageUp,
-    PageDown,
-    F1,
-    F2,
-    F3,
-    F4,
-    F5,
-    F6,
-    F7,
-    F8,
-    F9,
-    F10,
-    F11,
-    F12
-};
+// clang-format off
+enum class NamedKey { Up, Down, Left, Right, Insert, Delete, Home, End, PageUp, PageDown,
+                      F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12 };
+// clang-format on
 
 struct InputEvent {
     enum class Kind : std::uint8_t {
@@ -58,29 +38,30 @@ struct InputEvent {
     int repeat = 1;     // Typed, Named: auto-repeat count
 
     static InputEvent key(int scanCode, bool down, bool extended = false) {
-        return {down ? Kind::KeyDown : Kind::KeyUp, scanCode, 0, 0, down, false, extended};
+        return {.kind = down ? Kind::KeyDown : Kind::KeyUp,
+                .code = scanCode,
+                .down = down,
+                .extended = extended};
     }
     static InputEvent typed(char32_t codePoint, int repeat = 1) {
-        return {Kind::Typed, static_cast<int>(codePoint),
-                0,           0,
-                false,       false,
-                false,       false,
-                false,       false,
-                repeat};
+        return {.kind = Kind::Typed, .code = static_cast<int>(codePoint), .repeat = repeat};
     }
     static InputEvent named(NamedKey key, bool shift, bool ctrl, int repeat = 1) {
-        return {Kind::Named, static_cast<int>(key), 0, 0, false, false, false, shift, ctrl, false,
-                repeat};
+        return {.kind = Kind::Named,
+                .code = static_cast<int>(key),
+                .shift = shift,
+                .ctrl = ctrl,
+                .repeat = repeat};
     }
     static InputEvent pointer(int x, int y, bool inside) {
-        return {Kind::Pointer, 0, x, y, false, inside};
+        return {.kind = Kind::Pointer, .x = x, .y = y, .inside = inside};
     }
     static InputEvent button(int bit, bool down, bool touch = false) {
-        return {Kind::Button, bit, 0, 0, down, false, false, false, false, touch};
+        return {.kind = Kind::Button, .code = bit, .down = down, .touch = touch};
     }
-    static InputEvent wheel(int notches) { return {Kind::Wheel, notches}; }
-    static InputEvent close() { return {Kind::Close}; }
-    static InputEvent focus(bool gained) { return {Kind::Focus, 0, 0, 0, false, gained}; }
+    static InputEvent wheel(int notches) { return {.kind = Kind::Wheel, .code = notches}; }
+    static InputEvent close() { return {.kind = Kind::Close}; }
+    static InputEvent focus(bool gained) { return {.kind = Kind::Focus, .inside = gained}; }
 };
 
 // What a typed character puts into the key buffer: its Windows-1252 byte in

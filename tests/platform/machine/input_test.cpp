@@ -206,7 +206,7 @@ TEST_F(InputTest, SleepForeverEndsOnAKeyOrATouchAndLeavesTheBufferAsItWas) {
         if (n == 2)
             deliver([&] { input.buttonChanged(0, true, true); });
         if (n == 1)
-            deliver([&] { input.buttonChanged(0, true); }); // a mouse is no key
+            deliver([&] { input.buttonChanged(1, true); }); // a mouse is no key
     };
     input.sleepFor(-1);
     EXPECT_EQ(events.waits.size(), 2u);
