@@ -475,7 +475,9 @@ TEST_F(PresenterWaitTest, APassWaitsUntilSomethingItReadsChanges) {
         {"deactivated", [&] { input.setActive(false); }},
         {"close", [&] { input.postKey(closeRequestCode); }},
     };
-    for (const auto& [name, change] : changes) {
+    for (const auto& row : changes) {
+        const char* name = row.first;
+        const std::function<void()>& change = row.second; // a lambda may capture it
         // A pass that looks at everything, then one that finds nothing new.
         for (int pass = 0; pass < 2; ++pass) {
             input.beginPass();
