@@ -166,6 +166,8 @@ async function play(browser, url, scenario) {
   const reads = async (value) => ` ${await reading()} `.includes(` ${value} `);
   const title = () => evaluate(() => document.getElementById('game-title').textContent);
   async function seen() {
+    const ended = await evaluate(() => document.documentElement.dataset.schlingoEnded);
+    if (ended !== undefined) return `the program ended with exit code ${ended}`;
     if (!(await shown('#game'))) return 'no game window';
     return `${await reading()} title="${await title()}"`;
   }
@@ -186,8 +188,12 @@ async function play(browser, url, scenario) {
     return [Math.floor((x1 + x2) / 2), Math.floor((y1 + y2) / 2)];
   };
   const fileBytes = (name) => evaluate((name) => {
-    const bytes = Module.schlingoFiles.read(name);
-    return bytes ? Array.from(bytes) : null;
+    try {
+      const bytes = Module.schlingoFiles.read(name);
+      return bytes ? Array.from(bytes) : null;
+    } catch (error) {
+      return null; // no such file
+    }
   }, name);
 
   async function step({verb, rest}) {
@@ -217,6 +223,7 @@ async function play(browser, url, scenario) {
     case 'stray-close':
       // Behind the start form the game window stays open: a click on it
       // (beside the form) gives it the keys. A box lets nothing past it.
+      await until('the start form or a box', async () => await boxOpen() || await shown('#start-form'));
       if (!(await boxOpen()) && await shown('#game')) {
         if (verb === 'stray-close') {
           await limited(page.click('#quit-button'), 'the game bar\'s Beenden');

@@ -171,7 +171,7 @@ ScreenReading ScreenReader::read(const Picture& picture, int wordLength) const {
             reading.used += static_cast<char>('a' + letter - 1);
     }
     if (reading.used.empty())
-        reading.used = "-";
+        reading.used.push_back('-'); // not = "-": GCC 12 warns of an overlap there
     return reading;
 }
 
