@@ -3,6 +3,7 @@
 // guessing loop without its sleep. A program of its own, since it replaces
 // the global operator new to count the heap.
 
+#include "platform/backends/scripted/scripted_backend.hpp"
 #include "platform/seam/host.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/word_choice.hpp"
@@ -27,21 +28,15 @@ namespace {
 
 using namespace schlingo;
 
-// A desktop back end reduced to nothing: no window, no presenter, no sleep.
-class QuietBackend final : public platform::Backend {
+// A back end reduced to nothing: no window, no presenter, no sleep; a pass
+// that waits for the input to change finds the wheel turned.
+class QuietBackend final : public platform::ScriptedBackend {
 public:
-    void openWindow(int, int, const std::string&) override {}
-    void setWindowTitle(const std::string&) override {}
-    std::uintptr_t windowHandle() override { return 1; }
-    void setProgramIcon() override {}
-    void sleepMilliseconds(int) override {}
-    void pollFromGameThread() override {}
-    double timerSeconds() override { return 0; }
-    platform::LocalTime localTime() override { return {}; }
-    platform::MessageAnswer showMessage(const platform::MessageBox&) override {
-        return platform::MessageAnswer::Ok;
+    void awaitEvents(std::uint64_t, double deadline) override {
+        const platform::InputEvent turn = platform::InputEvent::wheel(1);
+        if (deadline == platform::noDeadline)
+            display_->deliver({&turn, 1});
     }
-    void runStartWindow(platform::StartWindow&) override {}
     [[noreturn]] void exitProcess(int code) override { std::exit(code); }
 };
 
@@ -164,12 +159,10 @@ void guessingLoopPass(benchmark::State& state) {
     QuietBackend backend;
     Program program(backend);
     program.screen().openScreen(940, 320, 32, 1, 0);
-    {
-        std::lock_guard<std::mutex> guard(program.display.lock);
-        program.input().setActive(true);
-        program.input().pointerMoved(700, 100, true);
-        program.input().setButtons(leftButtonHeld ? 1 : 0);
-    }
+    const platform::InputEvent setUp[] = {platform::InputEvent::focus(true),
+                                          platform::InputEvent::pointer(700, 100, true),
+                                          platform::InputEvent::button(0, leftButtonHeld)};
+    program.display.deliver(setUp);
     // A button map in the working directory: the held button makes the pass
     // look for the file and test one rectangle, away from the pointer.
     listDirectory();

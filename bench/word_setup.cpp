@@ -11,6 +11,7 @@
 // median and the 90th percentile in milliseconds.
 
 #include "gamefiles/button_map.hpp"
+#include "platform/backends/scripted/scripted_backend.hpp"
 #include "platform/seam/host.hpp"
 #include "rules/guessing_loop.hpp"
 #include "rules/letters.hpp"
@@ -31,58 +32,48 @@
 namespace {
 
 using namespace schlingo;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 struct Done {};
 
-// Answers every message with OK, sleeps for real, and plays: on each pass of
-// the guessing loop it taps the next letter of the word that is not used yet.
-class BotBackend final : public platform::Backend {
+// Answers every message with OK and plays: at the start of each pass of the
+// guessing loop, and whenever it waits, it presses or releases the next letter
+// of the word that is not used yet.
+class BotBackend final : public platform::ScriptedBackend {
 public:
     explicit BotBackend(int words) : wanted_(words) {}
-    void attach(platform::Display& display) override { display_ = &display; }
     void useProgram(Program& program) { program_ = &program; }
 
-    void openWindow(int, int, const std::string&) override {}
-    void setWindowTitle(const std::string&) override {}
-    std::uintptr_t windowHandle() override { return 1; }
-    void setProgramIcon() override {}
-    void sleepMilliseconds(int ms) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    }
     double timerSeconds() override { return platform::host::monotonicSeconds(); }
     platform::LocalTime localTime() override { return platform::host::localTimeNow(); }
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
         if (box.text.rfind("Gratuliere", 0) == 0)
-            wonAt_ = Clock::now();
+            wonAt_ = SteadyClock::now();
         else
             lost_ += 1;
         return platform::MessageAnswer::Ok;
     }
-    void runStartWindow(platform::StartWindow&) override {}
     [[noreturn]] void exitProcess(int) override { throw Done{}; }
 
-    void pollFromGameThread() override {
+    void awaitEvents(std::uint64_t, double) override {
         if (wonAt_) {
-            setups_.push_back(std::chrono::duration<double, std::milli>(Clock::now() - *wonAt_));
+            setups_.push_back(
+                std::chrono::duration<double, std::milli>(SteadyClock::now() - *wonAt_));
             wonAt_.reset();
             if (static_cast<int>(setups_.size()) >= wanted_)
                 throw Done{};
         }
-        std::lock_guard<std::mutex> guard(display_->lock);
-        platform::Input& input = display_->input;
-        input.setActive(true);
+        using platform::InputEvent;
+        std::vector<InputEvent> events{InputEvent::focus(true)};
         if (held_ != 0) {
-            input.keyEvent(held_, false);
+            events.push_back(InputEvent::key(held_, false));
             held_ = 0;
         } else {
             held_ = nextKey();
-            if (held_ != 0)
-                input.keyEvent(held_, true);
-            else
-                input.postKey(' '); // closes the list screen after a word that could not be won
+            // A space closes the list screen after a word that could not be won.
+            events.push_back(held_ != 0 ? InputEvent::key(held_, true) : InputEvent::typed(' '));
         }
-        input.refreshKeyTable();
+        display_->deliver(events);
     }
 
     const std::vector<std::chrono::duration<double, std::milli>>& setups() const { return setups_; }
@@ -98,12 +89,11 @@ private:
         return 0;
     }
 
-    platform::Display* display_ = nullptr;
     Program* program_ = nullptr;
     int wanted_;
     int held_ = 0;
     int lost_ = 0;
-    std::optional<Clock::time_point> wonAt_;
+    std::optional<SteadyClock::time_point> wonAt_;
     std::vector<std::chrono::duration<double, std::milli>> setups_;
 };
 

@@ -60,7 +60,7 @@ void writeHighscores(Program& program) {
     file.closeFile();
 }
 
-void showHighscoreList(Program& program) {
+bool showHighscoreList(Program& program) {
     platform::Screen& screen = program.screen();
     const HighscoreTable& table = program.highscores;
     using platform::Ending;
@@ -93,10 +93,15 @@ void showHighscoreList(Program& program) {
     input.sleepFor(-1);
     // The key that closed the list is used up here; an Esc left waiting would
     // end the next game on its first pass.
-    while (!input.readKey().empty()) {
+    bool closed = false;
+    for (std::string key = input.readKey(); !key.empty(); key = input.readKey()) {
+        closed = closed || key == "\xffk";
     }
-
+    if (closed) {
+        return false;
+    }
     screen.openScreen(940, 320, 32, 1, 0);
+    return true;
 }
 
 } // namespace schlingo

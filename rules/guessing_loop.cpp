@@ -64,21 +64,25 @@ void applyGuess(Program& program, int letterIndex) {
 
 namespace {
 
-bool keyDown(Program& program, int scanCode) {
-    return program.input().isKeyDown(scanCode) != 0;
+bool keyDown(const platform::PassInput& pass, int scanCode) {
+    return pass.keys[static_cast<std::size_t>(scanCode)];
 }
 
 // Ctrl+1/2/3: switches the mode until the first guess of the word. True when
-// it switched.
-bool modeKey(Program& program, int digit, const char* title, int kamikaze, int selbstmord) {
-    if (!keyDown(program, ctrlScanCode) || !keyDown(program, digitScanCode[digit])) {
+// the mode changed: a held Ctrl+2 switches once, then the loop waits again.
+bool modeKey(Program& program, const platform::PassInput& pass, int digit, const char* title,
+             int kamikaze, int selbstmord) {
+    if (!keyDown(pass, ctrlScanCode) || !keyDown(pass, digitScanCode[digit])) {
         return false;
     }
     if (program.word.modeSwitchAllowed == 1) {
         program.screen().setWindowTitle(title);
-        program.options.kamikazeMode = kamikaze;
-        program.options.selbstmordMode = selbstmord;
-        return true;
+        Options& options = program.options;
+        const bool switched =
+            options.kamikazeMode != kamikaze || options.selbstmordMode != selbstmord;
+        options.kamikazeMode = kamikaze;
+        options.selbstmordMode = selbstmord;
+        return switched;
     }
     showGameMessage(program, "Sie haben bereits ein neues Spiel angefangen!");
     return false;
@@ -95,10 +99,10 @@ bool guessingPass(Program& program) {
     const int triesShown = word.triesLeft;
     bool changedState = false;
 
-    const platform::MouseState mouse = input.readMouse();
-    word.mouseX = mouse.x;
-    word.mouseY = mouse.y;
-    word.mouseButtons = mouse.buttons;
+    const platform::PassInput& pass = input.beginPass();
+    word.mouseX = pass.mouse.x;
+    word.mouseY = pass.mouse.y;
+    word.mouseButtons = pass.mouse.buttons;
 
     word.triesLeft = computeTriesLeft(program);
     drawTriesLeft(program);
@@ -110,20 +114,20 @@ bool guessingPass(Program& program) {
     }
 
     for (int i = 1; i <= 26; ++i) {
-        if (keyDown(program, letters[i].scanCode) && word.letterUsed[i] == 0) {
+        if (keyDown(pass, letters[i].scanCode) && word.letterUsed[i] == 0) {
             applyGuess(program, i);
             changedState = true;
         }
     }
 
-    if (keyDown(program, escScanCode)) {
+    if (keyDown(pass, escScanCode)) {
         freeGlyphSet(program);
         program.backend.exitProcess(0);
     }
 
-    changedState |= modeKey(program, 1, "Schlingo - Modus: Normal", 0, 0);
-    changedState |= modeKey(program, 2, "Schlingo - Modus: Kamikaze", 1, 0);
-    changedState |= modeKey(program, 3, "Schlingo - Modus: Selbstmord", 0, 1);
+    changedState |= modeKey(program, pass, 1, "Schlingo - Modus: Normal", 0, 0);
+    changedState |= modeKey(program, pass, 2, "Schlingo - Modus: Kamikaze", 1, 0);
+    changedState |= modeKey(program, pass, 3, "Schlingo - Modus: Selbstmord", 0, 1);
 
     int misses = 0;
     for (int i = 1; i <= letterCount; ++i) {
@@ -143,12 +147,12 @@ bool guessingPass(Program& program) {
     // The next pass draws the counter from this pass's misses and ends a word
     // whose last try is gone, so after a guess, a mode switch or a new counter
     // it follows at once, whatever the keys do. A pass that changed nothing
-    // and starts from the input of the last one would change nothing again,
+    // and began from the input of the last one would change nothing again,
     // so instead of polling the loop then waits for the input to change. Only
     // the button map's cursor moves while the left button alone is held: then
     // every rectangle gets its turn first.
     changedState = changedState || word.triesLeft != triesShown;
-    input.waitForInput(word.mouseButtons == 1 ? buttonCount : 0, changedState);
+    input.endPass(changedState, word.mouseButtons == 1 ? buttonCount : 0);
 
     const std::string key = input.readKey();
     if (key == "\x1b" || key == "\xffk") {

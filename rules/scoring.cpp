@@ -53,7 +53,10 @@ bool finishWord(Program& program) {
         game.points = 0;
         showGameMessage(program, "Sie haben leider verloren!\r\ngesuchtes Wort: " +
                                      platform::trimLeft(word.currentWord));
-        showHighscoreList(program);
+        if (!showHighscoreList(program)) {
+            freeGlyphSet(program);
+            program.backend.exitProcess(0);
+        }
         game.bonusTries = 0;
         game.carriedMisses = 0;
     }

@@ -1,14 +1,14 @@
 #pragma once
 // Keyboard and pointer of the graphics window: key state by scan code (set 1),
-// the buffer of typed keys, sleeping, and the pointer. The presenter thread
-// feeds it from window events; the game thread reads it. Both sides hold
-// Display::lock while they touch the state below. The game-thread calls take
-// that lock themselves, so they must not be made inside lockScreen.
+// the buffer of typed keys, sleeping, and the pointer. Events come in through
+// Display::deliver (the door), which calls the functions marked "door" below
+// with Display::lock held; the game thread reads. The game reads the key table
+// and the pointer per pass: beginPass takes what the input holds at that
+// moment, and isKeyDown and readMouse answer from it until the next pass.
 
 #include "platform/seam/backend.hpp"
 
 #include <array>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -21,122 +21,94 @@ struct MouseState {
     int status = 1; // 0 valid, 1 not available
 };
 
-// Keys without a character; their buffer code is 255 + 256 x the PC BIOS
-// extended code, which depends on Shift and Ctrl.
-enum class NamedKey {
-    Up,
-    Down,
-    Left,
-    Right,
-    Insert,
-    Delete,
-    Home,
-    End,
-    PageUp,
-    PageDown,
-    F1,
-    F2,
-    F3,
-    F4,
-    F5,
-    F6,
-    F7,
-    F8,
-    F9,
-    F10,
-    F11,
-    F12
-};
-// The BIOS extended code of a named key, 0 for none (F10 and Alt posts nothing).
-int biosExtendedCode(NamedKey key, bool shift, bool ctrl);
-
 inline constexpr std::uint32_t closeRequestCode = 255 + 256 * 107;
+
+// What one pass of the game reads.
+struct PassInput {
+    std::array<bool, 128> keys{}; // down: held now, or pressed since the last pass began
+    MouseState mouse;
+};
 
 class Input {
 public:
-    explicit Input(Backend& backend, std::mutex& displayLock);
+    Input(EventSource& events, Clock& clock, std::mutex& displayLock);
 
-    // --- game thread ---
-    int isKeyDown(int scanCode); // -1 down, 0 up
-    std::string readKey();       // "", one byte, or the two bytes 255 and the code
-    // -1: until a key is typed; 100 ms and more: ended early by a typed key;
-    // shorter: not ended by keys. Where the presenter feeds the input
-    // (Backend::presenterFeedsInput) the key waits block on the input instead
-    // of looking every 50 ms.
+    // --- game thread, Display::lock not held ---
+    // Begins a pass: lets the back end deliver what is pending, then takes the
+    // key table and the pointer as they are now. A press is latched until a
+    // pass begins: a tap shorter than a pass is seen by exactly the one pass
+    // that begins after it, a held key by every pass while it is held.
+    const PassInput& beginPass();
+    // Ends a pass. One that changed the game's state (took a guess, switched
+    // the mode, drew a new counter) returns at once: the next pass reads that
+    // state, so it must follow now. One that changed nothing and began from the
+    // same input as the `freePasses` passes before it (key table, key buffer,
+    // pointer, activation) would decide and draw the same again, so this waits
+    // until something a pass reads has changed since it began.
+    void endPass(bool changedState, int freePasses = 0);
+    int isKeyDown(int scanCode) const; // -1 down, 0 up: as the pass under way began
+    MouseState readMouse() const { return pass_.mouse; } // as the pass under way began
+    std::string readKey(); // "", one byte, or the two bytes 255 and the code
+    // -1: until a key is typed or the screen is touched; 100 ms and more: ended
+    // early by those; shorter: not ended by keys.
     void sleepFor(int milliseconds);
-    // Also notes the input that the game's pass starts from.
-    MouseState readMouse();
-    // The end of a polling pass. A pass that changed the game's state (took a
-    // guess, switched the mode, drew a new counter) returns at once: the next
-    // pass reads that state, so it must follow now, not at the next key. A
-    // pass that changed nothing and starts from the same input as the one
-    // before it (key table, key buffer, pointer, activation) decides and draws
-    // the same, so once `freePasses` such passes in a row have run this blocks
-    // until the input changes. Where the input is fed on the game thread
-    // (scripted) nothing can change during a wait: it sleeps 1 ms when there
-    // are no free passes and returns.
-    void waitForInput(int freePasses, bool passChangedState = false);
 
-    // --- presenter thread, Display::lock held ---
-    // A physical key went down or up; scanCode is set 1 with the extended prefix
-    // folded away (0..127), `extended` tells whether the prefix was there. The
-    // table shows a code down while the key or its extended twin is held. A
-    // press is latched: even when its release comes before the next refresh,
-    // the table shows the key down until a whole pass that started after the
-    // press (readMouse) has looked at it (isKeyDown), so no tap is lost, not
-    // even to a refresh in the middle of a pass.
+    // --- the door, Display::lock held ---
+    // scanCode is set 1 with the extended prefix folded away (0..127);
+    // `extended` tells whether the prefix was there. A code counts as down
+    // while the key or its extended twin is held. Taken while inactive too: a
+    // toolkit may report the first key of a new window before its activation.
     void keyEvent(int scanCode, bool down, bool extended = false);
-    // After a batch of window events (and, where the presenter feeds the
-    // input, at the start of each game pass): the table the game sees becomes
-    // what is held now plus the latched presses. Not refreshed while inactive.
-    void refreshKeyTable();
-    // Post a typed key: a code page 437 byte (< 256) or 255 + 256 x extended
-    // code, repeat times (auto-repeat).
+    // A code page 437 byte (< 256) or 255 + 256 x extended code, repeat times.
     void postKey(std::uint32_t code, int repeat = 1);
-    void postCloseRequest() { postKey(closeRequestCode); }
-    // Activation changed: every key goes up.
+    // Activation changed: every key goes up, presses before it are forgotten.
     void setActive(bool active);
-    // Pointer moved to client (x, y); inside is false once it left the client area.
-    // While a button is held the window keeps the pointer: positions outside
-    // are clamped to the client area and still reported.
+    // Pointer moved to client (x, y); inside is false once it left the client
+    // area. While a button is held the window keeps the pointer: positions
+    // outside are clamped to the client area and still reported.
     void pointerMoved(int x, int y, bool inside);
-    void setButtons(int mask);              // bit 0 left, 1 right, 2 middle, 3 and 4 extra
-    void buttonChanged(int bit, bool down); // one button of the mask
-    void wheelMoved(int notches);           // + away from the user
+    // One button of the mask: bit 0 left, 1 right, 2 middle, 3 and 4 extra.
+    // A touch press ends a wait for a key as a typed key does (a touch screen
+    // has no key for "any key"), without putting one into the buffer.
+    void buttonChanged(int bit, bool down, bool touch = false);
+    void wheelMoved(int notches); // + away from the user
+    // The end of a batch: wakes a game thread that waits for events.
+    void batchDelivered();
     // A new screen of width x height was opened: buttons and wheel back to 0,
-    // the key buffer kept. Activation and the pointer's position come from the
-    // new window's own events.
+    // presses and a close request for the old window forgotten, the key buffer
+    // kept. Activation and the pointer come from the new window's own events.
     void screenOpened(int width, int height);
 
-    bool active() const { return active_; } // Display::lock held
+    // --- game thread, Display::lock not held: the wait of back ends whose
+    // events come from another thread (EventSource::awaitEvents) ---
+    void awaitDelivery(std::uint64_t since, double deadline);
+
+    std::uint64_t deliveries() const { return deliveries_; } // Display::lock held
+    bool active() const { return active_; }                  // Display::lock held
 
 private:
     // Display::lock held.
     MouseState mouseNow() const;
-    void changed(); // something a pass reads changed: wake a waiting game thread
+    void changed() { ++changes_; } // something a pass reads changed
     template <typename Change> void changePointer(Change change);
-    // Display::lock held through `guard`: blocks until done() or the deadline
-    // (none when null); true when done. Waits on inputChanged_, or awaits the
-    // window's events where the back end has no presenter thread.
+    // Display::lock held through `guard`: lets the back end deliver until
+    // done() or the deadline; true when done.
     template <typename Done>
-    bool waitUntil(std::unique_lock<std::mutex>& guard,
-                   const std::chrono::steady_clock::time_point* deadline, Done done);
+    bool waitUntil(std::unique_lock<std::mutex>& guard, double deadline, Done done);
 
-    Backend& backend_;
+    EventSource& events_;
+    Clock& clock_;
     std::mutex& lock_;
-    std::condition_variable inputChanged_; // used with Display::lock; changes_ moved on
+    std::condition_variable delivered_; // with Display::lock; deliveries_ moved on
+    PassInput pass_;                    // game thread only
+    bool passWaited_ = false;           // the last pass ended in a wait that got events
     // All guarded by Display::lock.
-    std::array<bool, 128> table_{};              // what isKeyDown reports
-    std::array<bool, 256> held_{};               // physical state from events; + 128: extended twin
-    std::array<bool, 128> latched_{};            // pressed, not yet seen by the game
-    std::array<bool, 128> latchShown_{};         // the latch was in the table last refresh
-    std::array<bool, 128> latchSeen_{};          // a pass started after the press looked at it
-    std::array<std::uint64_t, 128> latchPass_{}; // passes_ when the press came
-    std::uint64_t passes_ = 0;                   // game passes started (readMouse)
-    int refreshesSincePass_ = 0;                 // table refreshes since the last pass start
-    std::uint64_t changes_ = 0;                  // changes of what a pass reads so far
-    std::uint64_t passStart_ = 0;                // changes_ at the last readMouse
-    int samePasses_ = 0;                         // passes in a row started from passStart_
+    std::array<bool, 256> held_{};    // physical state from events; + 128: extended twin
+    std::array<bool, 128> latched_{}; // pressed since the last pass began
+    std::uint64_t deliveries_ = 0;    // batches through the door
+    std::uint64_t changes_ = 0;       // changes of what a pass reads so far
+    std::uint64_t passStart_ = 0;     // changes_ when the last pass began
+    int samePasses_ = 0;              // passes in a row begun from passStart_
     std::array<std::uint32_t, 16> buffer_{};
     int readPos_ = 0, writePos_ = 0;
     bool keyArrived_ = false;

@@ -103,8 +103,8 @@ private:
     Screen& screen_;
 };
 
-Screen::Screen(Backend& backend, std::mutex& displayLock)
-    : backend_(backend), lock_(displayLock), title_(defaultWindowTitle) {}
+Screen::Screen(Windowing& window, std::mutex& displayLock)
+    : window_(window), lock_(displayLock), title_(defaultWindowTitle) {}
 
 Screen::~Screen() {
     if (lockCount_ > 0)
@@ -125,7 +125,7 @@ void Screen::release() {
         presenterWoken_ = true;
     lock_.unlock();
     if (wake)
-        backend_.wakePresenter();
+        window_.wakePresenter();
 }
 
 int Screen::openScreen(double width, double height, int depth, int pages, int flags) {
@@ -157,7 +157,11 @@ int Screen::openScreen(double width, double height, int depth, int pages, int fl
         std::lock_guard<std::mutex> guard(lock_);
         retired_ = true;
     }
-    backend_.openWindow(w, h, title_);
+    if (const std::string failure = window_.openWindow(w, h, title_); !failure.empty()) {
+        if (failureHook_)
+            failureHook_(failure);
+        return status_ = StatusIllegal;
+    }
 
     acquire();
     retired_ = false;
@@ -181,12 +185,12 @@ int Screen::openScreen(double width, double height, int depth, int pages, int fl
 void Screen::setWindowTitle(std::string_view text) {
     title_ = std::string(text.substr(0, maxTitleBytes));
     if (isOpen())
-        backend_.setWindowTitle(title_);
+        window_.setWindowTitle(title_);
     status_ = StatusOk;
 }
 
 std::uintptr_t Screen::screenWindowHandle() const {
-    return isOpen() ? backend_.windowHandle() : 0;
+    return isOpen() ? window_.windowHandle() : 0;
 }
 
 Image Screen::createImage(double width, double height) {

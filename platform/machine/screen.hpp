@@ -64,7 +64,7 @@ struct PresentSpan {
 
 class Screen {
 public:
-    Screen(Backend& backend, std::mutex& displayLock);
+    Screen(Windowing& window, std::mutex& displayLock);
     ~Screen();
     Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
@@ -92,6 +92,12 @@ public:
     // Called by openScreen with Display::lock held, once the new frame buffer is
     // in place (Display resets the pointer buttons and wheel through it).
     void setOpenHook(std::function<void()> hook) { openHook_ = std::move(hook); }
+    // Called by openScreen, without Display::lock, when the window could not be
+    // made (Display reports it and ends the program); without one openScreen
+    // returns status 1.
+    void setFailureHook(std::function<void(const std::string&)> hook) {
+        failureHook_ = std::move(hook);
+    }
 
     bool isOpen() const { return width_ > 0; }
     int width() const { return width_; }
@@ -128,7 +134,7 @@ private:
     bool fillRow(int row, int x1, int x2, Pixel colour); // inclusive, clipped already
     void drawCell(int row, int column, unsigned char ch);
 
-    Backend& backend_;
+    Windowing& window_;
     std::mutex& lock_;  // Display::lock
     int lockCount_ = 0; // game thread only
     int status_ = StatusOk;
@@ -144,6 +150,7 @@ private:
     int cursorRow_ = 1, cursorColumn_ = 1;
     std::string title_; // the program file's name until setWindowTitle
     std::function<void()> openHook_;
+    std::function<void(const std::string&)> failureHook_;
 };
 
 } // namespace schlingo::platform

@@ -1,15 +1,17 @@
 #pragma once
 // The seam between the portable program and a desktop. Everything a back end
-// (Win32, Linux, scripted) does for the game goes through this header, and
-// nothing else in the program touches a window, a toolkit or the process.
+// (Win32, Linux, browser, scripted) does for the game goes through this header
+// and display.hpp, and nothing else in the program touches a window, a toolkit
+// or the process.
 //
 // Threads: the "game thread" runs all program logic (start window, guessing
 // loop, files, message boxes). A back end may run one "presenter thread" for the
-// graphics window. The presenter reaches the portable frame buffer and input
-// state only through the functions marked "presenter thread" in screen.hpp and
-// input.hpp, and only while it holds Display::lock.
+// graphics window. Input reaches the program only through Display::deliver;
+// the presenter reads the frame buffer through the functions marked "presenter
+// thread" in screen.hpp, only while it holds Display::lock.
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,27 +68,30 @@ public:
     virtual Reply clicked(int index, bool nowChecked) = 0;
 };
 
-class Backend {
+// The parts of a back end, each a seam of its own, so that a test fake
+// implements only what its test touches. "Game thread": the thread that runs
+// all program logic; a back end may run a "presenter thread" besides.
+
+// A time on Clock::timerSeconds that never comes.
+inline constexpr double noDeadline = std::numeric_limits<double>::infinity();
+
+// The graphics window. Called by Screen.
+class Windowing {
 public:
-    virtual ~Backend() = default;
+    virtual ~Windowing() = default;
 
-    // Game thread. Display's constructor hands itself over: the presenter feeds
-    // its input and shows its frame buffer. Display's destructor calls detach,
-    // which closes the window and stops the presenter before the state goes.
-    virtual void attach(Display& display) { (void)display; }
-    virtual void detach() {}
-
-    // Game thread, without Display::lock held (the presenter needs it while the
-    // window is made); blocks until the new window exists and is shown. Destroys an
-    // open graphics window first. The new window starts black: the frame buffer
-    // it shows is the one openScreen puts in place after this returns, never the
-    // previous window's. The client area is exactly width x height game
-    // pixels times the back end's whole scale factor (1 unless the player or
-    // the desktop asks for more), centred on the desktop, with title bar,
-    // system menu, minimise and maximise buttons, the default icon, brought to
-    // the foreground. Maximised, the picture is shown at the largest whole
-    // factor that fits, centred on black. title is Windows-1252.
-    virtual void openWindow(int width, int height, const std::string& title) = 0;
+    // Game thread, without Display::lock held; blocks until the new window
+    // exists and is shown, or could not be made: then returns why (Windows-1252,
+    // never empty), and the caller reports it and ends (reportWindowFailure).
+    // Destroys an open graphics window first. The new window starts black: the
+    // frame buffer it shows is the one openScreen puts in place after this
+    // returns, never the previous window's. The client area is exactly width x
+    // height game pixels times the back end's whole scale factor (1 unless the
+    // player or the desktop asks for more), centred on the desktop, with title
+    // bar, system menu, minimise and maximise buttons, the default icon,
+    // brought to the foreground. Maximised, the picture is shown at the largest
+    // whole factor that fits, centred on black. title is Windows-1252.
+    virtual std::string openWindow(int width, int height, const std::string& title) = 0;
 
     // Game thread; does not block. Shows the Windows-1252 title on the open
     // window at once; no window: nothing.
@@ -96,64 +101,80 @@ public:
     // none is open.
     virtual std::uintptr_t windowHandle() = 0;
 
-    // Game thread; does not block. Gives the open graphics window the program's
-    // icon ("MY_ICON") as its small icon. A later window has the default icon.
+    // Game thread (flow); does not block. Gives the open graphics window the
+    // program's icon ("MY_ICON") as its small icon. A later window has the
+    // default icon.
     virtual void setProgramIcon() = 0;
 
-    // Game thread; blocks about ms milliseconds (ms >= 0).
-    virtual void sleepMilliseconds(int ms) = 0;
-
-    // Game thread, without Display::lock held; called once at the start of
-    // every readMouse and every wait step of sleepFor. Real back ends do nothing
-    // here (their presenter runs on its own); the scripted back end runs one
-    // presenter pass.
-    virtual void pollFromGameThread() = 0;
-
-    // Any thread; does not block. True when a presenter thread of its own feeds
-    // the input from the window's events as they come: the game's waits for
-    // input (Input::waitForInput, sleepFor) then block until the input changes.
-    // False (the default) when the input is fed on the game thread by
-    // pollFromGameThread, where a blocking wait could never end.
-    virtual bool presenterFeedsInput() const { return false; }
-
-    // Game thread, without Display::lock held. For a back end without a
-    // presenter thread of its own (the browser), whose window events are
-    // handled on the game thread only while it waits: blocks until the next
-    // window event has been fed to the input or `milliseconds` have passed
-    // (-1: no limit), then returns true. The input's waits (Input::waitForInput,
-    // sleepFor where presenterFeedsInput) call it in place of their condition
-    // variable and look again after every return. Back ends with a presenter
-    // thread return false at once (the default): the input waits on its
-    // condition variable, which that thread notifies.
-    virtual bool awaitWindowEvent(int milliseconds) {
-        (void)milliseconds;
-        return false;
-    }
-
-    // Game thread, without Display::lock held; does not block. The frame buffer
-    // has changed rows the window does not show yet: the presenter, which
-    // otherwise sleeps until a window event, shows them as soon as it can.
-    // Called once per change from "all shown" to "rows to show".
+    // Game thread, without Display::lock held; does not block. The frame
+    // buffer has rows the window does not show yet: the presenter shows them
+    // as soon as it can. Called once per change from "all shown" to "rows to
+    // show".
     virtual void wakePresenter() {}
+};
 
-    // Any thread; does not block. Seconds of a monotonic counter, with fractions.
+// Where the window's events come from. Called by Display and Input.
+class EventSource {
+public:
+    virtual ~EventSource() = default;
+
+    // Game thread. Display's constructor hands itself over: its door takes the
+    // events, its frame buffer is shown. Display's destructor calls detach,
+    // which closes the window and stops a presenter before the state goes.
+    virtual void attach(Display& display) { (void)display; }
+    virtual void detach() {}
+
+    // Game thread, without Display::lock held (Input's waits and the start of
+    // every pass). Lets the back end deliver what is pending through the door,
+    // then blocks until a delivery after the `since`-th (Input::deliveries)
+    // came through it or the clock reached `deadline` (noDeadline: none). A
+    // deadline already past only delivers what is pending. May return early;
+    // the caller looks again.
+    virtual void awaitEvents(std::uint64_t since, double deadline) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Any thread; does not block. Seconds of a monotonic counter, with
+    // fractions; the deadlines of awaitEvents count on it.
     virtual double timerSeconds() = 0;
-
     // Game thread; does not block. The local date and time now.
     virtual LocalTime localTime() = 0;
+};
 
+// Message boxes and the start window. Called by the flow and the rules.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
     // Game thread; blocks until the player answers.
     virtual MessageAnswer showMessage(const MessageBox& box) = 0;
-
     // Game thread; blocks until the start window is destroyed (play button or
     // close box). Creates the native window and the controls that `window`
-    // describes, feeds clicks to it and asks it what to do. Does not return when
-    // the player confirms "Beenden": the process ends inside.
+    // describes, feeds clicks to it and asks it what to do. Does not return
+    // when the player confirms "Beenden": the process ends inside.
     virtual void runStartWindow(StartWindow& window) = 0;
+};
 
+class Process {
+public:
+    virtual ~Process() = default;
     // Game thread; does not return. Ends the process with this exit code.
     [[noreturn]] virtual void exitProcess(int code) = 0;
 };
+
+class Backend : public Windowing,
+                public EventSource,
+                public Clock,
+                public Dialogs,
+                public Process {};
+
+// Game thread; does not return. A graphics window that could not be made, the
+// same on every back end: a message box and the same line on stderr saying
+// "Schlingo kann das Spielfenster nicht öffnen (<reason>).", exit code 1.
+// Nothing has been written by then: the game cannot be played unseen.
+[[noreturn]] void reportWindowFailure(Dialogs& dialogs, Process& process,
+                                      const std::string& reason);
 
 // The desktop back end of this build (platform/linux or platform/win32).
 // Game thread, once, first thing in main: it prepares the toolkits (on Linux

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     int keysDown = 0, typed = 0;
     while (backend->timerSeconds() < end) {
         ++passes;
-        const MouseState mouse = input.readMouse();
+        const MouseState mouse = input.beginPass().mouse;
         screen.lockScreen();
         screen.fillBox(0, 0, 939, 100, static_cast<Pixel>(passes * 2654435761u));
         screen.setTextCursor(39, 58);

@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
     const double end = backend->timerSeconds() + seconds;
     bool quit = false;
     while (!quit && backend->timerSeconds() < end) {
+        input.beginPass();
         for (int code = 0; code < 128; ++code) {
             const int now = input.isKeyDown(code);
             if (now != down[static_cast<std::size_t>(code)]) {

@@ -39,23 +39,27 @@ platform::Pixel fieldColour(const Program& program, const Frame& frame, int posi
 
 // Takes the screen's lock from another thread every few microseconds, as the
 // presenter does, and counts pixels of the tries counter in the text's marker
-// colour: a frame caught between the printed text and its colour bands. After
-// enough looks, however slowly they came, it holds Esc down.
+// colour: a frame caught between the printed text and its colour bands. Each
+// look moves the pointer, so the game keeps drawing passes; after enough looks,
+// however slowly they came, it holds Esc down.
 struct CounterWatch {
     explicit CounterWatch(platform::Display& display)
         : thread([this, &display] {
               for (int looks = 0; !stop; ++looks) {
                   std::this_thread::sleep_for(std::chrono::microseconds(50));
-                  std::lock_guard<std::mutex> held(display.lock);
-                  const platform::Screen& screen = display.screen;
-                  for (int y = 304; screen.presentWidth() == 940 && y < 312; ++y) {
-                      for (int x = 456; x < 504; ++x) {
-                          torn += screen.pixels()[y * 940 + x] == 7 ? 1 : 0;
+                  {
+                      std::lock_guard<std::mutex> held(display.lock);
+                      const platform::Screen& screen = display.screen;
+                      for (int y = 304; screen.presentWidth() == 940 && y < 312; ++y) {
+                          for (int x = 456; x < 504; ++x) {
+                              torn += screen.pixels()[y * 940 + x] == 7 ? 1 : 0;
+                          }
                       }
                   }
-                  if (looks == 1000) {
-                      display.input.keyEvent(escScanCode, true);
-                  }
+                  const platform::InputEvent look[] = {
+                      platform::InputEvent::pointer(700 + looks % 2, 100, true),
+                      platform::InputEvent::key(escScanCode, looks >= 1000)};
+                  display.deliver(look);
               }
           }) {}
     ~CounterWatch() {
@@ -246,8 +250,8 @@ TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
 // not wait for the next key and take it.
 TEST(GuessingLoop, WithBlockingInputThePassAfterTheLastMissFollowsAtOnce) {
     using namespace std::chrono_literals;
+    using platform::InputEvent;
     GameFixture game;
-    game.backend.blocking = true;
     game.program.options.maxTries = 1;
     game.useWord("qq");
     game.startGame();
@@ -262,18 +266,14 @@ TEST(GuessingLoop, WithBlockingInputThePassAfterTheLastMissFollowsAtOnce) {
             }
             return !over;
         };
-        platform::Input& input = game.program.input();
         if (at(500ms)) {
-            std::lock_guard<std::mutex> held(game.program.display.lock);
-            input.keyEvent(GameFixture::scanCodeOf('q'), true);
-            input.refreshKeyTable();
-            input.postKey(' '); // leaves the list screen
+            const InputEvent q[] = {InputEvent::key(GameFixture::scanCodeOf('q'), true),
+                                    InputEvent::typed(' ')}; // leaves the list screen
+            game.program.display.deliver(q);
         }
         if (at(10s)) { // a game that went on: Esc wherever it waits
-            std::lock_guard<std::mutex> held(game.program.display.lock);
-            input.keyEvent(escScanCode, true);
-            input.refreshKeyTable();
-            input.postKey(27);
+            const InputEvent esc[] = {InputEvent::key(escScanCode, true), InputEvent::typed(27)};
+            game.program.display.deliver(esc);
         }
     });
 

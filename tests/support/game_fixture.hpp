@@ -36,45 +36,24 @@ struct Frame {
     bool empty() const { return pixels.empty(); }
 };
 
-// Forwards everything to a ScriptedBackend and copies the frame buffer when a
-// message box opens and whenever the game waits on a screen other than 940 x 320.
-class RecordingBackend final : public platform::Backend {
+// The scripted back end, copying the frame buffer when a message box opens and
+// whenever the game waits on a screen other than 940 x 320.
+class RecordingBackend final : public platform::ScriptedBackend {
 public:
-    platform::ScriptedBackend script;
-    // Waits for input block as on a desktop, until another thread changes it;
-    // the script still feeds one pass of events per readMouse.
-    bool blocking = false;
     std::vector<Frame> framesAtMessages;
-    Frame lastOtherScreen; // the last frame polled on a screen not 940 x 320
+    Frame lastOtherScreen; // the last frame waited on at a screen not 940 x 320
 
-    void attach(platform::Display& display) override {
-        display_ = &display;
-        script.attach(display);
-    }
-
-    void openWindow(int width, int height, const std::string& title) override {
-        script.openWindow(width, height, title);
-    }
-    void setWindowTitle(const std::string& title) override { script.setWindowTitle(title); }
-    std::uintptr_t windowHandle() override { return script.windowHandle(); }
-    void setProgramIcon() override { script.setProgramIcon(); }
-    void sleepMilliseconds(int ms) override { script.sleepMilliseconds(ms); }
-    void pollFromGameThread() override {
+    void awaitEvents(std::uint64_t since, double deadline) override {
         const platform::Screen& screen = display_->screen;
         if (screen.isOpen() && !(screen.width() == 940 && screen.height() == 320)) {
             lastOtherScreen = snapshot();
         }
-        script.pollFromGameThread();
+        ScriptedBackend::awaitEvents(since, deadline);
     }
-    bool presenterFeedsInput() const override { return blocking; }
-    double timerSeconds() override { return script.timerSeconds(); }
-    platform::LocalTime localTime() override { return script.localTime(); }
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
         framesAtMessages.push_back(snapshot());
-        return script.showMessage(box);
+        return ScriptedBackend::showMessage(box);
     }
-    void runStartWindow(platform::StartWindow& window) override { script.runStartWindow(window); }
-    [[noreturn]] void exitProcess(int code) override { script.exitProcess(code); }
 
     Frame snapshot() {
         Frame frame;
@@ -89,9 +68,6 @@ public:
                             screen.pixels() + static_cast<std::size_t>(frame.width) * frame.height);
         return frame;
     }
-
-private:
-    platform::Display* display_ = nullptr;
 };
 
 // Colours of the test pictures.
@@ -199,7 +175,7 @@ struct GameFixture {
         }
     }
 
-    platform::ScriptedBackend& script() { return backend.script; }
+    platform::ScriptedBackend& script() { return backend; }
 
     // A list whose only choosable word is `word` (entry 1 is never played).
     void useWord(const std::string& word, const std::string& listName = generalList) {
@@ -254,7 +230,7 @@ struct GameFixture {
 
     int messageCount(const std::string& text) const {
         int n = 0;
-        for (const auto& t : backend.script.messageTexts()) {
+        for (const auto& t : backend.messageTexts()) {
             n += t == text ? 1 : 0;
         }
         return n;

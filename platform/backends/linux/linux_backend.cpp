@@ -3,65 +3,22 @@
 
 #include "platform/backends/linux/gtk_dialogs.hpp"
 #include "platform/backends/linux/sdl_window.hpp"
-#include "platform/machine/text_codec.hpp"
-#include "platform/seam/backend.hpp"
-#include "platform/seam/host.hpp"
+#include "platform/seam/presenter_thread.hpp"
 
 #include <X11/Xlib.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <string_view>
 
 namespace schlingo::platform {
 
 namespace {
 
-class LinuxBackend final : public Backend {
+class LinuxBackend final : public ThreadedBackend {
 public:
-    void attach(Display& display) override { window_.attach(&display); }
-    void detach() override {
-        window_.stop();
-        window_.attach(nullptr);
-    }
+    LinuxBackend() : ThreadedBackend(sdl::makeWindow) {}
 
-    void openWindow(int width, int height, const std::string& title) override {
-        if (window_.open(width, height, title))
-            return;
-        // Without its window the game could only wait, unseen: it says why
-        // and ends, and writes nothing on the way.
-        MessageBox box;
-        box.text = "Schlingo kann das Spielfenster nicht \366ffnen (" + window_.failure() + ").";
-        std::fprintf(stderr, "%s\n", cp1252ToUtf8(box.text).c_str());
-        showMessage(box);
-        exitProcess(1);
-    }
-    void setWindowTitle(const std::string& title) override { window_.setTitle(title); }
-    std::uintptr_t windowHandle() override { return window_.handle(); }
-    void setProgramIcon() override { window_.setProgramIcon(); }
-
-    void sleepMilliseconds(int ms) override {
-        if (ms <= 0)
-            return;
-        // An absolute deadline, so a signal cannot stretch or cut the sleep.
-        timespec until{};
-        clock_gettime(CLOCK_MONOTONIC, &until);
-        until.tv_sec += ms / 1000;
-        until.tv_nsec += static_cast<long>(ms % 1000) * 1'000'000L;
-        if (until.tv_nsec >= 1'000'000'000L) {
-            until.tv_sec += 1;
-            until.tv_nsec -= 1'000'000'000L;
-        }
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-        }
-    }
-
-    void pollFromGameThread() override {}
-    bool presenterFeedsInput() const override { return true; }
-    void wakePresenter() override { window_.wake(); }
-    double timerSeconds() override { return host::monotonicSeconds(); }
-    LocalTime localTime() override { return host::localTimeNow(); }
     MessageAnswer showMessage(const MessageBox& box) override { return gtk::showMessage(box); }
     void runStartWindow(StartWindow& window) override { gtk::runStartWindow(window, *this); }
 
@@ -70,10 +27,12 @@ public:
         std::fflush(nullptr);
         std::_Exit(code);
     }
-
-private:
-    sdl::SdlWindow window_;
 };
+
+std::string_view environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
 
 } // namespace
 
@@ -82,17 +41,20 @@ std::unique_ptr<Backend> makeDesktopBackend() {
     XInitThreads();
     if (!gtk::initialise()) {
         // Without a display every window of the game would fail; say so once
-        // instead of letting the toolkit abort, and touch no file.
-        const char* name = std::getenv("DISPLAY");
-        if (name == nullptr || *name == '\0')
+        // instead of letting the toolkit abort, and touch no file. GTK tries
+        // a Wayland display first, unless told to use X.
+        std::string_view name = environment("WAYLAND_DISPLAY");
+        if (name.empty() || environment("GDK_BACKEND").starts_with("x11"))
+            name = environment("DISPLAY");
+        if (name.empty())
             std::fputs("Schlingo braucht eine grafische Oberfl\u00e4che, aber DISPLAY ist nicht "
                        "gesetzt.\n",
                        stderr);
         else
             std::fprintf(stderr,
                          "Schlingo braucht eine grafische Oberfl\u00e4che, kann aber die Anzeige "
-                         "\u201e%s\u201c nicht \u00f6ffnen.\n",
-                         name);
+                         "\u201e%.*s\u201c nicht \u00f6ffnen.\n",
+                         static_cast<int>(name.size()), name.data());
         std::exit(1);
     }
     return std::make_unique<LinuxBackend>();

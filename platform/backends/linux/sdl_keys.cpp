@@ -1,8 +1,5 @@
 #include "platform/backends/linux/sdl_keys.hpp"
 
-#include "platform/machine/input.hpp"
-#include "platform/machine/text_codec.hpp"
-
 #include <SDL2/SDL_syswm.h>
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -216,36 +213,37 @@ bool isExtended(SDL_Scancode scancode) {
     }
 }
 
-std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key) {
-    const bool alt = (key.mod & KMOD_ALT) != 0;
+std::optional<InputEvent> keyDownEvent(const SDL_Keysym& key) {
     const bool ctrl = (key.mod & KMOD_CTRL) != 0;
-    const bool shift = (key.mod & KMOD_SHIFT) != 0;
-    if (alt)
+    if ((key.mod & KMOD_ALT) != 0)
         return std::nullopt; // system keys post nothing
+    char32_t control = 0;
     switch (key.sym) {
     case SDLK_ESCAPE:
-        return 27;
+        control = 27;
+        break;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
-        return ctrl ? 10 : 13;
-    case SDLK_BACKSPACE:
-        return ctrl ? 127 : 8;
-    case SDLK_TAB:
-        return ctrl ? std::nullopt : std::optional<std::uint32_t>(9);
-    case SDLK_SPACE: // without Ctrl a text event brings it
-        return ctrl ? std::optional<std::uint32_t>(32) : std::nullopt;
-    default:
+        control = ctrl ? 10 : 13;
         break;
+    case SDLK_BACKSPACE:
+        control = ctrl ? 127 : 8;
+        break;
+    case SDLK_TAB:
+        control = ctrl ? 0 : 9;
+        break;
+    case SDLK_SPACE: // without Ctrl a text event brings it
+        control = ctrl ? 32 : 0;
+        break;
+    default:
+        if (ctrl && key.sym >= SDLK_a && key.sym <= SDLK_z)
+            control = static_cast<char32_t>(key.sym - SDLK_a + 1);
+        else if (auto named = namedKey(key.sym, (key.mod & KMOD_NUM) != 0))
+            return InputEvent::named(*named, (key.mod & KMOD_SHIFT) != 0, ctrl);
     }
-    if (ctrl && key.sym >= SDLK_a && key.sym <= SDLK_z)
-        return static_cast<std::uint32_t>(key.sym - SDLK_a + 1);
-    if (auto named = namedKey(key.sym, (key.mod & KMOD_NUM) != 0)) {
-        int code = biosExtendedCode(*named, shift, ctrl);
-        if (code == 0)
-            return std::nullopt;
-        return 255u + 256u * static_cast<std::uint32_t>(code);
-    }
-    return std::nullopt;
+    if (control == 0)
+        return std::nullopt;
+    return InputEvent::typed(control);
 }
 
 bool textPosts(Uint16 mod, bool rightAltIsAltGr) {
@@ -261,8 +259,8 @@ bool textPosts(Uint16 mod) {
     return textPosts(mod, askLayout && rightAltTypesLevel3());
 }
 
-std::vector<std::uint32_t> textCodes(const char* utf8) {
-    std::vector<std::uint32_t> codes;
+std::vector<char32_t> textCodePoints(const char* utf8) {
+    std::vector<char32_t> codes;
     if (utf8 == nullptr)
         return codes;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8);
@@ -293,12 +291,8 @@ std::vector<std::uint32_t> textCodes(const char* utf8) {
             cp = (cp << 6) | (*p & 0x3F);
             ++p;
         }
-        if (cp < 0x20 || cp == 0x7F)
-            continue; // control characters come from key-down events
-        // A character the ANSI code page lacks arrives as '?', as in an ANSI window.
-        unsigned char ansi = codePointToCp1252(cp).value_or('?');
-        std::string oem = toOem(std::string(1, static_cast<char>(ansi)));
-        codes.push_back(oem.empty() ? oemReplacement : static_cast<unsigned char>(oem[0]));
+        if (cp >= 0x20 && cp != 0x7F)
+            codes.push_back(cp);
     }
     return codes;
 }

@@ -1,7 +1,10 @@
 #pragma once
 // Keyboard translation for the SDL window: physical keys to scan code set 1,
-// key-down events to buffer codes, typed UTF-8 text to code page 437 bytes.
-// Pure functions but textPosts (mod); the presenter thread calls them.
+// key-down events to typed control characters and named keys, typed UTF-8 text
+// to code points. Pure functions but textPosts (mod); the presenter thread
+// calls them.
+
+#include "platform/seam/input_event.hpp"
 
 #include <SDL2/SDL_keyboard.h>
 
@@ -19,11 +22,11 @@ int toSet1(SDL_Scancode scancode);
 // of Enter, the cursor block of the keypad's digits).
 bool isExtended(SDL_Scancode scancode);
 
-// What a key-down event posts to the key buffer, when it posts anything
-// itself: control characters (Esc, Enter, Backspace, Tab, Ctrl+letter) and
-// keys without a character (255 + 256 x BIOS code). Printable characters
-// come as text events instead. With Alt held nothing is posted.
-std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key);
+// What a key-down event types, when it types anything itself: control
+// characters (Esc, Enter, Backspace, Tab, Ctrl+letter) and keys without a
+// character. Printable characters come as text events instead. With Alt held
+// nothing is typed.
+std::optional<InputEvent> keyDownEvent(const SDL_Keysym& key);
 
 // Whether a text event posts its characters, by the modifiers of the key that
 // typed it: Alt makes system keys, which post nothing, and Ctrl alone types
@@ -35,8 +38,8 @@ bool textPosts(Uint16 mod, bool rightAltIsAltGr);
 // Presenter thread.
 bool textPosts(Uint16 mod);
 
-// The key codes of a text event: each character converted to Windows-1252
-// and then to code page 437, in order.
-std::vector<std::uint32_t> textCodes(const char* utf8);
+// The characters of a text event, in order; a broken UTF-8 sequence is one
+// U+FFFD. Control characters are left out: key-down events type them.
+std::vector<char32_t> textCodePoints(const char* utf8);
 
 } // namespace schlingo::platform::sdl

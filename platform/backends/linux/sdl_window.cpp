@@ -3,6 +3,7 @@
 #include "platform/backends/linux/sdl_keys.hpp"
 #include "platform/backends/linux/wayland_buffers.hpp"
 #include "platform/machine/text_codec.hpp"
+#include "platform/seam/display.hpp"
 #include "platform/seam/presenter_scale.hpp"
 
 #include <SDL2/SDL.h>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -103,14 +105,11 @@ OpeningScreen openingScreen(bool wayland) {
     return screen;
 }
 
-// Everything SDL: lives on the presenter thread only.
-class Presenter {
+// Everything SDL: lives on the presenter thread only, but wake.
+class SdlWindow final : public NativeWindow {
 public:
-    // videoFailure: why SDL's video subsystem did not start, empty when it did.
-    Presenter(Display* display, std::string videoFailure, std::atomic<std::uintptr_t>& handle)
-        : display_(display), videoFailure_(std::move(videoFailure)), handle_(handle) {
-        if (!videoFailure_.empty())
-            return;
+    SdlWindow(Display& display, Uint32 wakeEventType)
+        : wakeEventType_(wakeEventType), display_(display) {
         wayland_ = onWayland();
         // On Wayland the desktop's factor is the output's scale, as GTK takes
         // it there: looked up for every window.
@@ -121,12 +120,13 @@ public:
             askedScale_ = chooseScale(requested);
     }
 
-    // False, with failure() saying why, when there is no window to show.
-    bool open(int width, int height, const std::string& cp1252Title) {
+    ~SdlWindow() override {
         close();
-        failure_.clear();
-        if (!videoFailure_.empty())
-            return fail(videoFailure_);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Quit();
+    }
+
+    std::string open(int width, int height, const std::string& cp1252Title) override {
         // The largest whole factor up to the one asked for whose window fits
         // the work area; the frame of an earlier window counts as well.
         const OpeningScreen screen = openingScreen(wayland_);
@@ -145,7 +145,7 @@ public:
                              SDL_WINDOWPOS_CENTERED, logicalWidth, logicalHeight,
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
         if (window_ == nullptr)
-            return fail(sdlFailure("SDL_CreateWindow"));
+            return sdlFailure("SDL_CreateWindow");
         SDL_SetWindowMinimumSize(window_, logicalWidth, logicalHeight);
         SDL_ShowWindow(window_);
         // A tiling compositor (sway) stretches a window of no fixed size to
@@ -179,26 +179,23 @@ public:
             const int bufferScale = logicalWidth_ > 0 ? clientWidth_ / logicalWidth_ : 1;
             if (!buffers_.start(info.info.wl.display, info.info.wl.surface, clientWidth_,
                                 clientHeight_, bufferScale))
-                return fail("wl_shm: kein gemeinsamer Speicher f\xfcr das Bild");
+                return noSharedMemory;
             if (SDL_Surface* black = buffers_.target())
                 buffers_.show({0, 0, black->w, black->h});
         } else if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
             SDL_FillRect(surface, nullptr, 0);
             if (SDL_UpdateWindowSurface(window_) != 0)
-                return fail(sdlFailure("SDL_UpdateWindowSurface"));
+                return sdlFailure("SDL_UpdateWindowSurface");
         } else {
-            return fail(sdlFailure("SDL_GetWindowSurface"));
+            return sdlFailure("SDL_GetWindowSurface");
         }
-        std::uintptr_t id = windowId_;
+        handle_ = windowId_;
         if (known && info.subsystem == SDL_SYSWM_X11)
-            id = static_cast<std::uintptr_t>(info.info.x11.window);
-        handle_.store(id);
-        return true;
+            handle_ = static_cast<std::uintptr_t>(info.info.x11.window);
+        return {};
     }
 
-    const std::string& failure() const { return failure_; }
-
-    void close() {
+    void close() override {
         if (window_ == nullptr)
             return;
         // The frame the window manager gave this window: the next one fits
@@ -213,20 +210,15 @@ public:
         SDL_DestroyWindow(window_);
         window_ = nullptr;
         windowId_ = 0;
-        handle_.store(0);
-        if (display_ != nullptr) {
-            std::lock_guard guard(display_->lock);
-            display_->input.setActive(false);
-            display_->input.pointerMoved(-1, -1, false);
-        }
+        handle_ = 0;
     }
 
-    void setTitle(const std::string& cp1252Title) {
+    void setTitle(const std::string& cp1252Title) override {
         if (window_ != nullptr)
             SDL_SetWindowTitle(window_, cp1252ToUtf8(cp1252Title).c_str());
     }
 
-    void setIcon() {
+    void setIcon() override {
         constexpr int side = 48;
         if (window_ == nullptr || programIconSize != side * side * 4)
             return;
@@ -240,31 +232,10 @@ public:
         SDL_FreeSurface(icon);
     }
 
-    bool hasWindow() const { return window_ != nullptr; }
+    std::uintptr_t handle() const override { return handle_; }
 
-    // One pass: events, key table, changed rows. Returns the rows uploaded.
-    int pass() {
-        collectEvents();
-        SDL_Surface* surface = target();
-        SDL_Rect upload{0, 0, 0, 0};
-        if (display_ != nullptr) {
-            std::lock_guard guard(display_->lock);
-            for (const SDL_Event& event : events_)
-                apply(event);
-            display_->input.refreshKeyTable();
-            if (surface != nullptr)
-                upload = copyRows(*surface);
-        }
-        if (upload.h > 0)
-            present(upload);
-        return upload.h;
-    }
-
-private:
-    void collectEvents() {
-        events_.clear();
-        if (!videoFailure_.empty())
-            return;
+    void pump() override {
+        batch_.clear();
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
             if (event.type == SDL_WINDOWEVENT) {
@@ -286,24 +257,43 @@ private:
                     break;
                 }
             }
-            events_.push_back(event);
+            translate(event);
         }
+        display_.deliver(batch_);
+        SDL_Surface* surface = target();
+        SDL_Rect upload{0, 0, 0, 0};
+        if (surface != nullptr) {
+            std::lock_guard guard(display_.lock);
+            upload = copyRows(*surface);
+        }
+        if (upload.h > 0)
+            present(upload);
     }
 
+    void waitForEvents() override { SDL_WaitEvent(nullptr); }
+
+    void wake() override {
+        SDL_Event event{};
+        event.type = wakeEventType_;
+        SDL_PushEvent(&event);
+    }
+
+private:
     // The window's size in SDL's coordinates and in the pixels drawn.
     void updateClientSize() {
         SDL_GetWindowSize(window_, &logicalWidth_, &logicalHeight_);
         SDL_GetWindowSizeInPixels(window_, &clientWidth_, &clientHeight_);
         if (buffers_.started() && !buffers_.fits(clientWidth_, clientHeight_) &&
             !buffers_.resize(clientWidth_, clientHeight_,
-                             logicalWidth_ > 0 ? clientWidth_ / logicalWidth_ : 1))
-            buffers_.stop(); // the window stays as it was shown last
-    }
-
-    bool fail(std::string why) {
-        failure_ = std::move(why);
-        close();
-        return false;
+                             logicalWidth_ > 0 ? clientWidth_ / logicalWidth_ : 1)) {
+            // The picture goes on through SDL's own surface, and says why.
+            buffers_.stop();
+            std::fprintf(stderr, "Schlingo: %s, nach dem Wechsel der Bildgr\u00f6\u00dfe.\n",
+                         cp1252ToUtf8(noSharedMemory).c_str());
+            if (SDL_GetWindowSurface(window_) == nullptr)
+                std::fprintf(stderr, "Schlingo: Das Spielfenster zeigt kein Bild mehr (%s).\n",
+                             cp1252ToUtf8(sdlFailure("SDL_GetWindowSurface")).c_str());
+        }
     }
 
     // Where this pass draws: the window's own surface, or a Wayland buffer
@@ -317,9 +307,9 @@ private:
         // pass without may find every buffer with the compositor and would
         // make another one.
         bool rows = forceFull_;
-        if (!rows && display_ != nullptr) {
-            std::lock_guard guard(display_->lock);
-            rows = display_->screen.presentable() && display_->screen.hasRowsToPresent();
+        if (!rows) {
+            std::lock_guard guard(display_.lock);
+            rows = display_.screen.presentable() && display_.screen.hasRowsToPresent();
         }
         return rows ? buffers_.target() : nullptr;
     }
@@ -332,10 +322,10 @@ private:
             SDL_UpdateWindowSurfaceRects(window_, &changed, 1);
     }
 
-    // Display::lock held. Window point (x, y) in game pixels; outside the
-    // picture (the black border included) the pointer is outside. SDL counts
-    // a Wayland window's points logically; the picture is in device pixels.
-    void pointerAt(Input& input, int x, int y) const {
+    // Window point (x, y) in game pixels; outside the picture (the black
+    // border included) the pointer is outside. SDL counts a Wayland window's
+    // points logically; the picture is in device pixels.
+    void pointerAt(int x, int y) {
         if (logicalWidth_ > 0 && logicalHeight_ > 0 &&
             (logicalWidth_ != clientWidth_ || logicalHeight_ != clientHeight_)) {
             x = static_cast<int>(std::floor(static_cast<double>(x) * clientWidth_ / logicalWidth_));
@@ -344,17 +334,12 @@ private:
         }
         const Placement place =
             placePicture(frameWidth_, frameHeight_, clientWidth_, clientHeight_);
-        if (const GamePoint game = place.toGame(x, y); game.inside()) {
-            input.pointerMoved(game.x, game.y, true);
-        } else {
-            const GamePoint nearest = place.nearestGame(x, y);
-            input.pointerMoved(nearest.x, nearest.y, false);
-        }
+        const GamePoint game = place.toGame(x, y);
+        const GamePoint nearest = game.inside() ? game : place.nearestGame(x, y);
+        batch_.push_back(InputEvent::pointer(nearest.x, nearest.y, game.inside()));
     }
 
-    // Display::lock held.
-    void apply(const SDL_Event& event) {
-        Input& input = display_->input;
+    void translate(const SDL_Event& event) {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
@@ -363,30 +348,30 @@ private:
             const bool down = event.type == SDL_KEYDOWN;
             keyMod_ = event.key.keysym.mod;
             if (int code = toSet1(event.key.keysym.scancode); code != 0)
-                input.keyEvent(code, down, isExtended(event.key.keysym.scancode));
-            if (down) {
-                if (auto code = keyDownCode(event.key.keysym))
-                    input.postKey(*code);
-            }
+                batch_.push_back(
+                    InputEvent::key(code, down, isExtended(event.key.keysym.scancode)));
+            if (auto typed = down ? keyDownEvent(event.key.keysym) : std::nullopt)
+                batch_.push_back(*typed);
             break;
         }
         case SDL_TEXTINPUT:
             if (event.text.windowID != windowId_ || !textPosts(keyMod_))
                 break;
-            for (std::uint32_t code : textCodes(event.text.text))
-                input.postKey(code);
+            for (char32_t c : textCodePoints(event.text.text))
+                batch_.push_back(InputEvent::typed(c));
             break;
         case SDL_MOUSEMOTION:
             if (event.motion.windowID == windowId_)
-                pointerAt(input, event.motion.x, event.motion.y);
+                pointerAt(event.motion.x, event.motion.y);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             if (event.button.windowID != windowId_)
                 break;
-            pointerAt(input, event.button.x, event.button.y);
+            pointerAt(event.button.x, event.button.y);
             if (int bit = buttonBit(event.button.button); bit >= 0)
-                input.buttonChanged(bit, event.type == SDL_MOUSEBUTTONDOWN);
+                batch_.push_back(InputEvent::button(bit, event.type == SDL_MOUSEBUTTONDOWN,
+                                                    event.button.which == SDL_TOUCH_MOUSEID));
             break;
         }
         case SDL_MOUSEWHEEL: {
@@ -396,25 +381,24 @@ private:
             if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
                 notches = -notches;
             if (notches != 0)
-                input.wheelMoved(notches);
+                batch_.push_back(InputEvent::wheel(notches));
             break;
         }
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
             case SDL_WINDOWEVENT_FOCUS_GAINED:
-                input.setActive(true);
-                break;
             case SDL_WINDOWEVENT_FOCUS_LOST:
-                input.setActive(false);
+                batch_.push_back(
+                    InputEvent::focus(event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED));
                 break;
             case SDL_WINDOWEVENT_ENTER:
-                pointerAt(input, event.window.data1, event.window.data2);
+                pointerAt(event.window.data1, event.window.data2);
                 break;
             case SDL_WINDOWEVENT_LEAVE:
-                input.pointerMoved(-1, -1, false);
+                batch_.push_back(InputEvent::pointer(-1, -1, false));
                 break;
             case SDL_WINDOWEVENT_CLOSE:
-                input.postCloseRequest();
+                batch_.push_back(InputEvent::close());
                 break;
             default:
                 break;
@@ -429,7 +413,7 @@ private:
     // each game pixel as a factor x factor block, and returns the rectangle
     // that really changed there.
     SDL_Rect copyRows(SDL_Surface& surface) {
-        Screen& screen = display_->screen;
+        Screen& screen = display_.screen;
         if (!screen.presentable())
             return {0, 0, 0, 0};
         const bool full = forceFull_;
@@ -493,13 +477,16 @@ private:
         return {place.left, place.top + first * factor, targetColumns, (last - first + 1) * factor};
     }
 
-    Display* display_;
-    std::string videoFailure_;
-    std::string failure_;
+    static constexpr const char* noSharedMemory =
+        "wl_shm: kein gemeinsamer Speicher f\xfcr das Bild";
+
+    Uint32 wakeEventType_;
+    Display& display_;
+    std::uintptr_t handle_ = 0;
+    std::vector<InputEvent> batch_;
     bool wayland_ = false;
     int askedScale_ = 0; // the factor a window opens with at most; 0: the output's
     int decorWidth_ = 0, decorHeight_ = 0; // a window's frame, once one was shown
-    std::atomic<std::uintptr_t>& handle_;
     SDL_Window* window_ = nullptr;
     WaylandBuffers buffers_; // the window's pictures on Wayland
     Uint32 windowId_ = 0;
@@ -509,152 +496,23 @@ private:
     std::vector<Pixel> wide_;                  // one frame row, each pixel repeated
     bool forceFull_ = false;
     Uint16 keyMod_ = 0; // modifiers as of the last key event
-    std::vector<SDL_Event> events_;
 };
 
 } // namespace
 
-void SdlWindow::attach(Display* display) {
-    std::lock_guard guard(commandLock_);
-    display_ = display;
-}
-
-bool SdlWindow::open(int width, int height, const std::string& cp1252Title) {
-    std::unique_lock lock(commandLock_);
-    if (!thread_.joinable())
-        thread_ = std::thread([this] { run(); });
-    openRequest_ = OpenRequest{width, height, cp1252Title};
-    const long long target = opensDone_ + 1;
-    wakeLocked();
-    // A display server that never answers (a compositor that does not
-    // configure the window) would keep SDL waiting inside the presenter.
-    if (!done_.wait_for(lock, openTimeout, [&] { return opensDone_ >= target; })) {
-        failure_ = "das Fenster erschien nicht binnen " + std::to_string(openTimeout.count()) +
-                   " Sekunden";
-        return false;
-    }
-    return failure_.empty();
-}
-
-std::string SdlWindow::failure() const {
-    std::lock_guard guard(commandLock_);
-    return failure_;
-}
-
-void SdlWindow::setTitle(const std::string& cp1252Title) {
-    std::lock_guard guard(commandLock_);
-    titleRequest_ = cp1252Title;
-    wakeLocked();
-}
-
-void SdlWindow::setProgramIcon() {
-    std::lock_guard guard(commandLock_);
-    iconRequest_ = true;
-    wakeLocked();
-}
-
-void SdlWindow::wake() {
-    std::lock_guard guard(commandLock_);
-    wakeLocked();
-}
-
-void SdlWindow::wakeLocked() {
-    wake_.notify_one();
-    if (wakeEventType_ != 0) {
-        SDL_Event event{};
-        event.type = wakeEventType_;
-        SDL_PushEvent(&event);
-    }
-}
-
-void SdlWindow::stop() {
-    {
-        std::lock_guard guard(commandLock_);
-        if (!thread_.joinable())
-            return;
-        stopRequest_ = true;
-        wakeLocked();
-    }
-    thread_.join();
-    std::lock_guard guard(commandLock_);
-    stopRequest_ = false;
-}
-
-SdlWindow::Counters SdlWindow::counters() const {
-    std::lock_guard guard(commandLock_);
-    return counters_;
-}
-
-bool SdlWindow::hasRequests() const {
-    return openRequest_ || titleRequest_ || iconRequest_ || stopRequest_;
-}
-
-void SdlWindow::run() {
+std::unique_ptr<NativeWindow> makeWindow(Display* display, std::string& failure) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0"); // no software OpenGL per frame
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    const bool video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    std::string videoFailure = video ? std::string() : sdlFailure("SDL");
-
-    Display* display = nullptr;
-    {
-        std::lock_guard guard(commandLock_);
-        display = display_;
-        const Uint32 type = video ? SDL_RegisterEvents(1) : 0;
-        wakeEventType_ = type == static_cast<Uint32>(-1) ? 0 : type;
-    }
-    Presenter presenter(display, std::move(videoFailure), handle_);
-    // Event-driven: a pass runs when the window has events (input, expose)
-    // or the game has asked for something (wake), never on a clock.
-    for (;;) {
-        std::optional<OpenRequest> open;
-        std::optional<std::string> title;
-        bool icon = false;
-        {
-            std::lock_guard lock(commandLock_);
-            if (stopRequest_)
-                break;
-            open.swap(openRequest_);
-            title.swap(titleRequest_);
-            icon = std::exchange(iconRequest_, false);
-        }
-        if (open) {
-            const bool opened = presenter.open(open->width, open->height, open->title);
-            std::lock_guard guard(commandLock_);
-            failure_ = opened ? std::string() : presenter.failure();
-            ++opensDone_;
-            done_.notify_all();
-        }
-        if (title)
-            presenter.setTitle(*title);
-        if (icon)
-            presenter.setIcon();
-
-        const int rows = presenter.pass();
-        {
-            std::unique_lock lock(commandLock_);
-            ++counters_.passes;
-            counters_.rowsUploaded += rows;
-            if (hasRequests())
-                continue;
-            if (!presenter.hasWindow() || wakeEventType_ == 0) {
-                // Nothing to show and no window events to wait for.
-                wake_.wait(lock, [this] { return hasRequests(); });
-                continue;
-            }
-        }
-        // A wake pushed after the pass waits in SDL's queue, so none is lost.
-        SDL_WaitEvent(nullptr);
-    }
-    {
-        std::lock_guard guard(commandLock_);
-        wakeEventType_ = 0;
-    }
-    presenter.close();
-    if (video)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // A wake is an event of our own in SDL's queue, so none is lost.
+    const Uint32 wakeEventType =
+        SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 ? SDL_RegisterEvents(1) : static_cast<Uint32>(-1);
+    if (wakeEventType != static_cast<Uint32>(-1))
+        return std::make_unique<SdlWindow>(*display, wakeEventType);
+    failure = sdlFailure("SDL");
     SDL_Quit();
+    return nullptr;
 }
 
 } // namespace schlingo::platform::sdl

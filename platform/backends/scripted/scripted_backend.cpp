@@ -52,8 +52,12 @@ ScriptedBackend& ScriptedBackend::pressTogether(std::vector<int> scanCodes) {
     return pass(std::move(up));
 }
 
-ScriptedBackend& ScriptedBackend::typeKey(std::uint32_t code) {
-    return pass({{ScriptEvent::Kind::Key, static_cast<int>(code), 1}});
+ScriptedBackend& ScriptedBackend::tap(int scanCode) {
+    return pass({{ScriptEvent::Kind::KeyDown, scanCode}, {ScriptEvent::Kind::KeyUp, scanCode}});
+}
+
+ScriptedBackend& ScriptedBackend::typeKey(std::uint32_t codePoint) {
+    return pass({{ScriptEvent::Kind::Key, static_cast<int>(codePoint), 1}});
 }
 
 ScriptedBackend& ScriptedBackend::close() {
@@ -68,6 +72,16 @@ ScriptedBackend& ScriptedBackend::click(int x, int y, int passes) {
     pass({{ScriptEvent::Kind::Move, x, y}, {ScriptEvent::Kind::Buttons, 1}});
     idle(passes > 1 ? passes - 1 : 0);
     return pass({{ScriptEvent::Kind::Buttons, 0}});
+}
+
+ScriptedBackend& ScriptedBackend::touch(int x, int y) {
+    pass({{ScriptEvent::Kind::Move, x, y}, {ScriptEvent::Kind::Touch}});
+    return pass({{ScriptEvent::Kind::Buttons, 0}});
+}
+
+ScriptedBackend& ScriptedBackend::failWindow(std::string reason) {
+    windowFailure_ = std::move(reason);
+    return *this;
 }
 
 ScriptedBackend& ScriptedBackend::startWindow(StartWindowScript session) {
@@ -109,7 +123,11 @@ bool ScriptedBackend::dumpFrame(const std::string& path) const {
     return std::fclose(out) == 0;
 }
 
-void ScriptedBackend::openWindow(int width, int height, const std::string& title) {
+std::string ScriptedBackend::openWindow(int width, int height, const std::string& title) {
+    if (!windowFailure_.empty()) {
+        handle_ = 0;
+        return std::exchange(windowFailure_, std::string());
+    }
     bool presentable = false;
     if (display_ != nullptr) {
         std::lock_guard<std::mutex> guard(display_->lock);
@@ -121,6 +139,7 @@ void ScriptedBackend::openWindow(int width, int height, const std::string& title
     // A new window comes to the foreground: its activation arrives with the
     // next presenter pass, as it would from a desktop.
     passes_.push_front({{ScriptEvent::Kind::Activate}});
+    return {};
 }
 
 void ScriptedBackend::setWindowTitle(const std::string& title) {
@@ -129,72 +148,69 @@ void ScriptedBackend::setWindowTitle(const std::string& title) {
     }
 }
 
-void ScriptedBackend::sleepMilliseconds(int ms) {
-    if (ms > 0) {
-        timer_ += ms / 1000.0;
-        slept_ += ms / 1000.0;
+void ScriptedBackend::awaitEvents(std::uint64_t since, double deadline) {
+    if (passes_.empty() && !idleAtTheEnd_) {
+        throw ScriptExhausted("the program waited for input after the script ended");
     }
+    if (!passes_.empty()) {
+        const std::vector<ScriptEvent> events = std::move(passes_.front());
+        passes_.pop_front();
+        play(events);
+    } else if (deadline == noDeadline && display_ != nullptr) {
+        display_->input.awaitDelivery(since, deadline); // another thread plays
+    } else {
+        play({});
+    }
+    // The wait lasted until its deadline.
+    timer_ = deadline != noDeadline && deadline > timer_ ? deadline : timer_;
 }
 
-void ScriptedBackend::pollFromGameThread() {
-    if (passes_.empty() && !idleAtTheEnd_) {
-        throw ScriptExhausted("the program polled for input after the script ended");
-    }
-    std::vector<ScriptEvent> events;
-    if (!passes_.empty()) {
-        events = std::move(passes_.front());
-        passes_.pop_front();
-    }
+void ScriptedBackend::play(const std::vector<ScriptEvent>& events) {
+    ++presenterPasses_;
     if (display_ == nullptr) {
         return;
     }
-    std::lock_guard<std::mutex> guard(display_->lock);
-    for (const auto& event : events) {
-        apply(event);
+    std::vector<InputEvent> batch;
+    for (const ScriptEvent& e : events) {
+        switch (e.kind) {
+        case ScriptEvent::Kind::KeyDown:
+        case ScriptEvent::Kind::KeyUp:
+            batch.push_back(InputEvent::key(e.a, e.kind == ScriptEvent::Kind::KeyDown));
+            break;
+        case ScriptEvent::Kind::Key:
+            batch.push_back(InputEvent::typed(static_cast<char32_t>(e.a), e.b > 0 ? e.b : 1));
+            break;
+        case ScriptEvent::Kind::Close:
+            batch.push_back(InputEvent::close());
+            break;
+        case ScriptEvent::Kind::Activate:
+        case ScriptEvent::Kind::Deactivate:
+            batch.push_back(InputEvent::focus(e.kind == ScriptEvent::Kind::Activate));
+            break;
+        case ScriptEvent::Kind::Move:
+        case ScriptEvent::Kind::Leave:
+            batch.push_back(InputEvent::pointer(e.a, e.b, e.kind == ScriptEvent::Kind::Move));
+            break;
+        case ScriptEvent::Kind::Buttons:
+            for (int bit = 0; bit < 5; ++bit) {
+                batch.push_back(InputEvent::button(bit, (e.a >> bit & 1) != 0));
+            }
+            break;
+        case ScriptEvent::Kind::Touch:
+            batch.push_back(InputEvent::button(0, true, true));
+            break;
+        case ScriptEvent::Kind::Wheel:
+            batch.push_back(InputEvent::wheel(e.a));
+            break;
+        }
     }
-    display_->input.refreshKeyTable();
-    ++presenterPasses_;
+    display_->deliver(batch);
+    std::lock_guard<std::mutex> guard(display_->lock);
     if (display_->screen.isOpen()) {
         const PresentSpan span = display_->screen.takeRowsToPresent();
         if (!span.empty()) {
             rowsPresented_ += span.lastRow - span.firstRow + 1;
         }
-    }
-}
-
-void ScriptedBackend::apply(const ScriptEvent& event) {
-    Input& input = display_->input;
-    switch (event.kind) {
-    case ScriptEvent::Kind::KeyDown:
-        input.keyEvent(event.a, true);
-        break;
-    case ScriptEvent::Kind::KeyUp:
-        input.keyEvent(event.a, false);
-        break;
-    case ScriptEvent::Kind::Key:
-        input.postKey(static_cast<std::uint32_t>(event.a), event.b > 0 ? event.b : 1);
-        break;
-    case ScriptEvent::Kind::Close:
-        input.postCloseRequest();
-        break;
-    case ScriptEvent::Kind::Activate:
-        input.setActive(true);
-        break;
-    case ScriptEvent::Kind::Deactivate:
-        input.setActive(false);
-        break;
-    case ScriptEvent::Kind::Move:
-        input.pointerMoved(event.a, event.b, true);
-        break;
-    case ScriptEvent::Kind::Leave:
-        input.pointerMoved(-1, -1, false);
-        break;
-    case ScriptEvent::Kind::Buttons:
-        input.setButtons(event.a);
-        break;
-    case ScriptEvent::Kind::Wheel:
-        input.wheelMoved(event.a);
-        break;
     }
 }
 

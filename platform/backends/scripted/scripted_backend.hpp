@@ -1,14 +1,17 @@
 #pragma once
 // A back end without window or display, for tests: it plays a script of
-// presenter passes (key, character, mouse and activation events) into the real
-// portable input and frame buffer, answers message boxes as told, clicks the
-// start window's controls as told, keeps a fixed clock, and records what the
-// program showed and how it ended.
+// presenter passes (key, character, mouse and activation events) through the
+// door into the real portable input, presents the frame buffer, answers
+// message boxes as told, clicks the start window's controls as told, keeps a
+// clock that only its waits move, and records what the program showed and how
+// it ended.
 //
-// A presenter pass runs at every pollFromGameThread, i.e. once per readMouse
-// (once per pass of the guessing loop) and once per wait step of sleepFor. When
-// the program polls after the script has run out, ScriptExhausted is thrown, so
-// a test can never hang.
+// Each awaitEvents plays one presenter pass: the start of every pass of the
+// guessing loop, and every look of a wait that finds nothing new (so a pass
+// that changed nothing takes passes until one changes what it reads). A wait
+// with a deadline moves the clock to it. When the program waits after the
+// script has run out, ScriptExhausted is thrown, so a test can never hang;
+// after idleUntilTheEnd such a wait blocks until another thread delivers.
 
 #include "platform/seam/backend.hpp"
 #include "platform/seam/display.hpp"
@@ -35,13 +38,14 @@ struct ScriptEvent {
     enum class Kind {
         KeyDown,    // a: scan code
         KeyUp,      // a: scan code
-        Key,        // a: buffer code (code page 437 byte or 255 + 256 x extended), b: repeat
+        Key,        // a: the character typed, a code point; b: repeat
         Close,      // the window's close button
         Activate,   // the window becomes active
         Deactivate, // another window becomes active
         Move,       // a, b: client position, pointer inside
         Leave,      // pointer left the client area
         Buttons,    // a: button mask
+        Touch,      // the left button pressed on a touch screen
         Wheel       // a: notches
     };
     Kind kind;
@@ -74,7 +78,7 @@ struct WindowRecord {
     bool framePresentable = false; // a presenter could have shown the frame in place then
 };
 
-class ScriptedBackend final : public Backend {
+class ScriptedBackend : public Backend {
 public:
     ScriptedBackend() = default;
 
@@ -89,11 +93,16 @@ public:
     ScriptedBackend& idleUntilTheEnd();
     ScriptedBackend& press(int scanCode); // down for one pass, then up
     ScriptedBackend& pressTogether(std::vector<int> scanCodes);
-    ScriptedBackend& typeKey(std::uint32_t code); // one typed key into the buffer
-    ScriptedBackend& close();                     // the close button
+    ScriptedBackend& tap(int scanCode);                // down and up within one pass
+    ScriptedBackend& typeKey(std::uint32_t codePoint); // a typed character, e.g. 27 for Esc
+    ScriptedBackend& close();                          // the close button
     ScriptedBackend& moveTo(int x, int y);
     // Moves there and holds the left button for `passes` passes, then releases.
     ScriptedBackend& click(int x, int y, int passes = 33);
+    // A finger on the screen at (x, y) for one pass, then lifted.
+    ScriptedBackend& touch(int x, int y);
+    // The next window cannot be made, for this reason (Windows-1252).
+    ScriptedBackend& failWindow(std::string reason);
     ScriptedBackend& startWindow(StartWindowScript session);
     ScriptedBackend& answer(MessageAnswer next); // for the next message box
     int pendingPasses() const { return static_cast<int>(passes_.size()); }
@@ -114,17 +123,15 @@ public:
     int presenterPasses() const { return presenterPasses_; }
     int presenterWakes() const { return wakes_; } // wakePresenter calls
     long long rowsPresented() const { return rowsPresented_; }
-    double sleptSeconds() const { return slept_; }
     // Writes the frame buffer as a binary PPM picture.
     bool dumpFrame(const std::string& path) const;
 
     // --- Backend ---
-    void openWindow(int width, int height, const std::string& title) override;
+    std::string openWindow(int width, int height, const std::string& title) override;
     void setWindowTitle(const std::string& title) override;
     std::uintptr_t windowHandle() override { return handle_; }
     void setProgramIcon() override { iconWindow_ = handle_; }
-    void sleepMilliseconds(int ms) override;
-    void pollFromGameThread() override;
+    void awaitEvents(std::uint64_t since, double deadline) override;
     void wakePresenter() override { ++wakes_; }
     double timerSeconds() override { return timer_; }
     LocalTime localTime() override { return localTime_; }
@@ -132,17 +139,19 @@ public:
     void runStartWindow(StartWindow& window) override;
     [[noreturn]] void exitProcess(int code) override;
 
-private:
-    void apply(const ScriptEvent& event); // Display::lock held
-
+protected:
     Display* display_ = nullptr;
+
+private:
+    void play(const std::vector<ScriptEvent>& events);
+
     std::deque<std::vector<ScriptEvent>> passes_;
     bool idleAtTheEnd_ = false;
     std::deque<StartWindowScript> startWindowScripts_;
     std::deque<MessageAnswer> answers_;
 
+    std::string windowFailure_;
     double timer_ = 1000.0;
-    double slept_ = 0.0;
     LocalTime localTime_{2026, 12, 7, 5, 16, 50};
     std::vector<MessageRecord> messages_;
     std::vector<WindowRecord> windows_;

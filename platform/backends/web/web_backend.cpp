@@ -1,8 +1,13 @@
 // The browser back end. There is no presenter thread: the page's events are
 // handled by JavaScript while the game's WebAssembly waits in an await
-// (Asyncify), and they reach the input through the exported functions below.
-// The page itself (the canvas, the start form, the dialogs, the files) lives
-// in page/schlingo.js; every call here goes through its `SchlingoPage` object.
+// (Asyncify), and they reach the input through schlingo_event below, the
+// door. The page itself (the canvas, the start form, the dialogs, the files)
+// lives in page/schlingo-page.js; every call here goes through its
+// `SchlingoPage` object.
+//
+// A window that cannot be made: the page's canvas gives no 2D context. A test
+// makes that happen by replacing HTMLCanvasElement.prototype.getContext with
+// one that returns null before the page's script runs.
 #include "platform/machine/text_codec.hpp"
 #include "platform/seam/backend.hpp"
 #include "platform/seam/display.hpp"
@@ -10,6 +15,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -21,8 +27,8 @@ namespace {
 
 // The page's side of every call. Strings are UTF-8.
 // clang-format off
-EM_JS(void, pageOpenWindow, (int width, int height, const char* title), {
-    SchlingoPage.openWindow(width, height, UTF8ToString(title));
+EM_JS(int, pageOpenWindow, (int width, int height, const char* title), {
+    return SchlingoPage.openWindow(width, height, UTF8ToString(title)) ? 1 : 0;
 });
 EM_JS(void, pageSetTitle, (const char* title), {
     SchlingoPage.setTitle(UTF8ToString(title));
@@ -38,11 +44,10 @@ EM_JS(void, pagePaint, (const std::uint8_t* rgba, int width, int firstRow, int r
 EM_JS(double, pageSeconds, (), {
     return (performance.timeOrigin + performance.now()) / 1000;
 });
-EM_ASYNC_JS(void, pageSleep, (int ms), {
-    await SchlingoPage.sleep(ms);
-});
-EM_ASYNC_JS(void, pageAwaitEvent, (int ms), {
-    await SchlingoPage.nextEvent(ms);
+// Yields to the page's event loop, then waits up to ms (-1: no limit) for an
+// event if none came meanwhile.
+EM_ASYNC_JS(void, pageAwaitEvents, (double ms), {
+    await SchlingoPage.awaitEvents(ms);
 });
 EM_ASYNC_JS(int, pageMessage, (const char* text, const char* title, int question, int yesNoCancel,
                                int ownedByForm), {
@@ -99,14 +104,16 @@ public:
         display_ = nullptr;
     }
 
-    void openWindow(int width, int height, const std::string& title) override {
-        open_ = true;
+    std::string openWindow(int width, int height, const std::string& title) override {
         rgba_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
-        pageOpenWindow(width, height, cp1252ToUtf8(title).c_str());
-        if (display_ != nullptr) {
-            std::lock_guard guard(display_->lock);
-            display_->input.setActive(pageHasFocus() != 0);
-        }
+        open_ = pageOpenWindow(width, height, cp1252ToUtf8(title).c_str()) != 0;
+        if (!open_)
+            return "der Browser gibt keine 2D-Zeichenfl\xe4"
+                   "che her";
+        const InputEvent focus = InputEvent::focus(pageHasFocus() != 0);
+        if (display_ != nullptr)
+            display_->deliver({&focus, 1});
+        return {};
     }
     void setWindowTitle(const std::string& title) override {
         if (open_)
@@ -115,17 +122,10 @@ public:
     std::uintptr_t windowHandle() override { return open_ ? 1 : 0; }
     void setProgramIcon() override {} // the page's icon is the program's
 
-    void sleepMilliseconds(int ms) override {
+    void awaitEvents(std::uint64_t, double deadline) override {
         present();
-        if (ms > 0)
-            pageSleep(ms);
-    }
-    void pollFromGameThread() override {}
-    bool presenterFeedsInput() const override { return true; }
-    bool awaitWindowEvent(int milliseconds) override {
-        present();
-        pageAwaitEvent(milliseconds);
-        return true;
+        pageAwaitEvents(deadline == noDeadline ? -1.0
+                                               : std::max(0.0, (deadline - pageSeconds()) * 1000));
     }
     // The rows are shown when the game next waits: one paint per pass.
     void wakePresenter() override { woken_ = true; }
@@ -215,19 +215,6 @@ private:
     std::vector<std::uint8_t> rgba_;
 };
 
-// The page's events. Each runs while the game waits, so Display::lock is free
-// unless the game waits inside lockScreen; then it answers 0 and the page
-// hands the event over again at the next wait.
-template <typename Feed> int feed(Feed f) {
-    if (current == nullptr)
-        return 0;
-    std::unique_lock guard(current->lock, std::try_to_lock);
-    if (!guard.owns_lock())
-        return 0;
-    f(current->input);
-    return 1;
-}
-
 } // namespace
 
 std::unique_ptr<Backend> makeDesktopBackend() {
@@ -236,65 +223,24 @@ std::unique_ptr<Backend> makeDesktopBackend() {
 
 } // namespace schlingo::platform
 
-using schlingo::platform::Input;
-
 extern "C" {
 
-// A physical key by its set-1 code; `extended` for the keys with the prefix.
-EMSCRIPTEN_KEEPALIVE int schlingo_key(int scanCode, int down, int extended) {
-    return schlingo::platform::feed([&](Input& input) {
-        input.keyEvent(scanCode, down != 0, extended != 0);
-        input.refreshKeyTable();
-    });
-}
-
-// A typed character, by its code point: posted as its code page 437 byte; a
-// character Windows-1252 lacks arrives as '?', as in an ANSI window.
-EMSCRIPTEN_KEEPALIVE int schlingo_typed(int codePoint, int repeat) {
-    using namespace schlingo::platform;
-    const unsigned char ansi = codePointToCp1252(static_cast<char32_t>(codePoint)).value_or('?');
-    const std::string oem = toOem(std::string(1, static_cast<char>(ansi)));
-    const std::uint32_t code = oem.empty() ? oemReplacement : static_cast<unsigned char>(oem[0]);
-    return feed([&](Input& input) { input.postKey(code, repeat); });
-}
-
-// A control character (below 32, or 127) as the key buffer holds it.
-EMSCRIPTEN_KEEPALIVE int schlingo_control(int code, int repeat) {
-    return schlingo::platform::feed(
-        [&](Input& input) { input.postKey(static_cast<std::uint32_t>(code), repeat); });
-}
-
-// A key without a character, by its NamedKey number.
-EMSCRIPTEN_KEEPALIVE int schlingo_named(int key, int shift, int ctrl, int repeat) {
-    using namespace schlingo::platform;
-    const int bios = biosExtendedCode(static_cast<NamedKey>(key), shift != 0, ctrl != 0);
-    if (bios == 0)
-        return 1; // F10 posts nothing
-    return feed([&](Input& input) {
-        input.postKey(255u + 256u * static_cast<std::uint32_t>(bios), repeat);
-    });
-}
-
-EMSCRIPTEN_KEEPALIVE int schlingo_close() {
-    return schlingo::platform::feed([](Input& input) { input.postCloseRequest(); });
-}
-
-EMSCRIPTEN_KEEPALIVE int schlingo_active(int active) {
-    return schlingo::platform::feed([&](Input& input) { input.setActive(active != 0); });
-}
-
-// Game pixels; inside is 0 once the pointer left the canvas.
-EMSCRIPTEN_KEEPALIVE int schlingo_pointer(int x, int y, int inside, int buttons) {
-    return schlingo::platform::feed([&](Input& input) {
-        // The position first: a press goes down where it was made, and a
-        // release outside lets the pointer go once the button is up.
-        input.pointerMoved(x, y, inside != 0);
-        input.setButtons(buttons);
-    });
-}
-
-EMSCRIPTEN_KEEPALIVE int schlingo_wheel(int notches) {
-    return schlingo::platform::feed([&](Input& input) { input.wheelMoved(notches); });
+// The door of the page: one event, InputEvent's fields; flags 1: down, inside
+// or gained, 2: extended or Shift, 4: Ctrl, 8: from a touch screen. Runs while
+// the game waits, so Display::lock is free unless the game waits inside
+// lockScreen; then it answers 0 and the page hands the event over again.
+EMSCRIPTEN_KEEPALIVE int schlingo_event(int kind, int code, int x, int y, int flags) {
+    using schlingo::platform::InputEvent;
+    if (schlingo::platform::current == nullptr)
+        return 0;
+    if (kind < 0 || kind > static_cast<int>(InputEvent::Kind::Focus))
+        return 1;
+    InputEvent e{static_cast<InputEvent::Kind>(kind), code, x, y};
+    e.down = e.inside = (flags & 1) != 0;
+    e.extended = e.shift = (flags & 2) != 0;
+    e.ctrl = (flags & 4) != 0;
+    e.touch = (flags & 8) != 0;
+    return schlingo::platform::current->deliver({&e, 1}, false) ? 1 : 0;
 }
 
 } // extern "C"

@@ -1,6 +1,7 @@
 #include "platform/backends/win32/game_window.hpp"
 
 #include "platform/machine/text_codec.hpp"
+#include "platform/seam/display.hpp"
 #include "platform/seam/presenter_scale.hpp"
 
 #ifndef NOMINMAX
@@ -44,18 +45,9 @@ std::wstring wide(const std::string& cp1252) {
 
 int buttonMask(WPARAM wParam) {
     const WORD keys = GET_KEYSTATE_WPARAM(wParam);
-    int mask = 0;
-    if (keys & MK_LBUTTON)
-        mask |= 1;
-    if (keys & MK_RBUTTON)
-        mask |= 2;
-    if (keys & MK_MBUTTON)
-        mask |= 4;
-    if (keys & MK_XBUTTON1)
-        mask |= 8;
-    if (keys & MK_XBUTTON2)
-        mask |= 16;
-    return mask;
+    return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) |
+           ((keys & MK_MBUTTON) ? 4 : 0) | ((keys & MK_XBUTTON1) ? 8 : 0) |
+           ((keys & MK_XBUTTON2) ? 16 : 0);
 }
 
 std::optional<NamedKey> namedKey(WPARAM vk) {
@@ -88,16 +80,6 @@ std::optional<NamedKey> namedKey(WPARAM vk) {
     return std::nullopt;
 }
 
-// The code page 437 byte of a UTF-16 unit from WM_CHAR.
-std::optional<std::uint32_t> characterCode(WPARAM unit) {
-    if (unit >= 0xDC00 && unit <= 0xDFFF)
-        return std::nullopt; // second half of a pair: the first one posted '?'
-    // A character the ANSI code page lacks arrives as '?', as in an ANSI window.
-    const unsigned char ansi = codePointToCp1252(static_cast<char32_t>(unit)).value_or('?');
-    const std::string oem = toOem(std::string(1, static_cast<char>(ansi)));
-    return oem.empty() ? oemReplacement : static_cast<unsigned char>(oem[0]);
-}
-
 // With the player's own factor the game window counts in device pixels, so a
 // high-density desktop does not stretch (and blur) the picture a second time.
 // Only this thread's windows: the start window and the message boxes are still
@@ -116,14 +98,19 @@ void takeDevicePixels() {
         set(reinterpret_cast<void*>(static_cast<std::intptr_t>(-3)));
 }
 
-// Everything user32 and gdi32: lives on the presenter thread only.
-class Presenter {
+// Everything user32 and gdi32: lives on the presenter thread only, but wake.
+class GameWindow final : public NativeWindow {
 public:
-    Presenter(GameWindow& owner, Display* display, int scale, std::atomic<std::uintptr_t>& handle)
-        : owner_(owner), display_(display), scale_(scale), handle_(handle) {}
-
-    void open(int width, int height, const std::string& cp1252Title) {
+    GameWindow(Display& display, int scale)
+        : scale_(scale), wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+          display_(display) {}
+    ~GameWindow() override {
         close();
+        if (wakeEvent_ != nullptr)
+            CloseHandle(wakeEvent_);
+    }
+
+    std::string open(int width, int height, const std::string& cp1252Title) override {
         HINSTANCE instance = GetModuleHandleW(nullptr);
         const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -161,37 +148,38 @@ public:
         shadow_.assign(static_cast<std::size_t>(width) * height, 0);
         shadowWidth_ = width;
         shadowHeight_ = height;
-        hwnd_ = CreateWindowExW(0, className, wide(cp1252Title).c_str(), windowStyle, x, y,
-                                outerWidth, outerHeight, nullptr, nullptr, instance, this);
+        // For the tests of a window that cannot be made, the one way to make
+        // CreateWindowExW fail on purpose: a class nobody registered.
+        const bool failOnPurpose =
+            GetEnvironmentVariableW(L"SCHLINGO_TEST_NO_WINDOW", nullptr, 0) > 0;
+        hwnd_ = CreateWindowExW(0, failOnPurpose ? L"SchlingoUnregistered" : className,
+                                wide(cp1252Title).c_str(), windowStyle, x, y, outerWidth,
+                                outerHeight, nullptr, nullptr, instance, this);
         if (hwnd_ == nullptr)
-            return;
+            return "CreateWindowExW: Fehler " + std::to_string(GetLastError());
         forceFull_ = true;
-        handle_.store(reinterpret_cast<std::uintptr_t>(hwnd_));
         ShowWindow(hwnd_, SW_SHOW);
         SetForegroundWindow(hwnd_);
         UpdateWindow(hwnd_);
+        return {};
     }
 
-    void close() {
+    void close() override {
         if (hwnd_ == nullptr)
             return;
-        HWND old = hwnd_;
-        DestroyWindow(old);
+        pass(); // what the window said before it goes
+        DestroyWindow(hwnd_);
         hwnd_ = nullptr;
-        handle_.store(0);
-        if (display_ != nullptr) {
-            std::lock_guard guard(display_->lock);
-            display_->input.setActive(false);
-            display_->input.pointerMoved(-1, -1, false);
-        }
     }
 
-    void setTitle(const std::string& cp1252Title) {
+    std::uintptr_t handle() const override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+
+    void setTitle(const std::string& cp1252Title) override {
         if (hwnd_ != nullptr)
             SetWindowTextW(hwnd_, wide(cp1252Title).c_str());
     }
 
-    void setIcon() {
+    void setIcon() override {
         if (hwnd_ == nullptr)
             return;
         HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), L"MY_ICON", IMAGE_ICON,
@@ -200,30 +188,20 @@ public:
             SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
 
-    void applyRequests() {
-        GameWindow::Requests requests = owner_.takeRequests();
-        if (requests.title)
-            setTitle(*requests.title);
-        if (requests.icon)
-            setIcon();
+    void pump() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        pass();
     }
 
-    // One pass: key table and changed rows.
-    void pass() {
-        int first = 0, count = 0;
-        if (display_ != nullptr) {
-            std::lock_guard guard(display_->lock);
-            display_->input.refreshKeyTable();
-            if (hwnd_ != nullptr)
-                syncShadow(first, count);
-        }
-        if (count > 0) {
-            HDC dc = GetDC(hwnd_);
-            blit(dc, first, count);
-            ReleaseDC(hwnd_, dc);
-        }
-        owner_.countPass(count);
+    void waitForEvents() override {
+        MsgWaitForMultipleObjectsEx(1, &wakeEvent_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
+
+    void wake() override { SetEvent(wakeEvent_); }
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
@@ -231,15 +209,30 @@ public:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
-        auto* self = reinterpret_cast<Presenter*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self == nullptr || self->display_ == nullptr)
+        auto* self = reinterpret_cast<GameWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self == nullptr)
             return DefWindowProcW(hwnd, message, wParam, lParam);
         return self->handle(hwnd, message, wParam, lParam);
     }
 
 private:
+    // The events of the messages so far to the door, the changed rows to the window.
+    void pass() {
+        display_.deliver(batch_);
+        batch_.clear();
+        int first = 0, count = 0;
+        if (hwnd_ != nullptr) {
+            std::lock_guard guard(display_.lock);
+            syncShadow(first, count);
+        }
+        if (count > 0) {
+            HDC dc = GetDC(hwnd_);
+            blit(dc, first, count);
+            ReleaseDC(hwnd_, dc);
+        }
+    }
+
     LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        Input& input = display_->input;
         switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
@@ -251,44 +244,29 @@ private:
             UINT scan = (static_cast<UINT>(lParam) >> 16) & 0xFF;
             if (scan == 0)
                 scan = MapVirtualKeyW(static_cast<UINT>(wParam), MAPVK_VK_TO_VSC);
-            std::optional<std::uint32_t> named;
-            if (message == WM_KEYDOWN) {
-                if (auto key = namedKey(wParam)) {
-                    const int code = biosExtendedCode(*key, GetKeyState(VK_SHIFT) < 0,
-                                                      GetKeyState(VK_CONTROL) < 0);
-                    if (code != 0)
-                        named = 255u + 256u * static_cast<std::uint32_t>(code);
-                }
-            }
             const bool extended = ((static_cast<UINT>(lParam) >> 24) & 1) != 0;
-            {
-                std::lock_guard guard(display_->lock);
-                if (scan < 128)
-                    input.keyEvent(static_cast<int>(scan), down, extended);
-                if (named)
-                    input.postKey(*named, static_cast<int>(lParam & 0xFFFF));
-            }
+            if (scan < 128)
+                batch_.push_back(InputEvent::key(static_cast<int>(scan), down, extended));
+            if (auto key = message == WM_KEYDOWN ? namedKey(wParam) : std::nullopt)
+                batch_.push_back(InputEvent::named(*key, GetKeyState(VK_SHIFT) < 0,
+                                                   GetKeyState(VK_CONTROL) < 0,
+                                                   static_cast<int>(lParam & 0xFFFF)));
             if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
                 break; // Alt+F4 and the system menu come through DefWindowProc
             return 0;
         }
-        case WM_CHAR: {
-            if (auto code = characterCode(wParam)) {
-                std::lock_guard guard(display_->lock);
-                input.postKey(*code, static_cast<int>(lParam & 0xFFFF));
-            }
+        case WM_CHAR:
+            // A character beyond UTF-16's first plane: its first half types '?'.
+            if (wParam < 0xDC00 || wParam > 0xDFFF)
+                batch_.push_back(InputEvent::typed(static_cast<char32_t>(wParam),
+                                                   static_cast<int>(lParam & 0xFFFF)));
             return 0;
-        }
-        case WM_CLOSE: {
-            std::lock_guard guard(display_->lock);
-            input.postCloseRequest();
+        case WM_CLOSE:
+            batch_.push_back(InputEvent::close());
             return 0; // the window stays
-        }
-        case WM_ACTIVATE: {
-            std::lock_guard guard(display_->lock);
-            input.setActive(LOWORD(wParam) != WA_INACTIVE);
+        case WM_ACTIVATE:
+            batch_.push_back(InputEvent::focus(LOWORD(wParam) != WA_INACTIVE));
             break;
-        }
         case WM_MOUSEMOVE: {
             if (!trackingLeave_ && underWine_) {
                 trackingLeave_ = SetTimer(hwnd, leaveTimer, leavePollMs, nullptr) != 0;
@@ -299,12 +277,10 @@ private:
             pointer(lParam);
             return 0;
         }
-        case WM_MOUSELEAVE: {
+        case WM_MOUSELEAVE:
             trackingLeave_ = false;
-            std::lock_guard guard(display_->lock);
-            input.pointerMoved(-1, -1, false);
+            batch_.push_back(InputEvent::pointer(-1, -1, false));
             return 0;
-        }
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_RBUTTONDOWN:
@@ -320,18 +296,18 @@ private:
             else if (GetCapture() == hwnd)
                 ReleaseCapture();
             pointer(lParam);
-            std::lock_guard guard(display_->lock);
-            input.setButtons(mask);
+            // Presses of a touch screen or a pen carry this mark.
+            const bool touch = (GetMessageExtraInfo() & 0xFFFFFF00) == 0xFF515700;
+            for (int bit = 0; bit < 5; ++bit)
+                batch_.push_back(InputEvent::button(bit, (mask >> bit & 1) != 0, touch));
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
         }
         case WM_MOUSEWHEEL: {
             wheelRest_ += GET_WHEEL_DELTA_WPARAM(wParam);
             const int notches = wheelRest_ / WHEEL_DELTA;
             wheelRest_ -= notches * WHEEL_DELTA;
-            if (notches != 0) {
-                std::lock_guard guard(display_->lock);
-                input.wheelMoved(notches);
-            }
+            if (notches != 0)
+                batch_.push_back(InputEvent::wheel(notches));
             return 0;
         }
         case WM_SIZE:
@@ -348,7 +324,7 @@ private:
             HDC dc = BeginPaint(hwnd, &paint);
             int first = 0, count = 0;
             {
-                std::lock_guard guard(display_->lock);
+                std::lock_guard guard(display_.lock);
                 forceFull_ = true;
                 syncShadow(first, count);
             }
@@ -385,13 +361,11 @@ private:
                 if (GetCapture() != hwnd && GetCursorPos(&at) && WindowFromPoint(at) != hwnd) {
                     KillTimer(hwnd, leaveTimer);
                     trackingLeave_ = false;
-                    std::lock_guard guard(display_->lock);
-                    input.pointerMoved(-1, -1, false);
+                    batch_.push_back(InputEvent::pointer(-1, -1, false));
                 }
                 return 0;
             }
             if (wParam == modalTimer) {
-                applyRequests();
                 pass();
                 return 0;
             }
@@ -416,8 +390,7 @@ private:
         const bool inside = game.inside();
         if (!inside)
             game = place.nearestGame(x, y);
-        std::lock_guard guard(display_->lock);
-        display_->input.pointerMoved(game.x, game.y, inside);
+        batch_.push_back(InputEvent::pointer(game.x, game.y, inside));
     }
 
     // Display::lock held. Copies the rows to present into the shadow (what the
@@ -425,7 +398,7 @@ private:
     void syncShadow(int& first, int& count) {
         first = 0;
         count = 0;
-        Screen& screen = display_->screen;
+        Screen& screen = display_.screen;
         if (!screen.presentable())
             return;
         const int width = screen.presentWidth();
@@ -497,10 +470,10 @@ private:
                           static_cast<UINT>(count * factor), rows, &info, DIB_RGB_COLORS);
     }
 
-    GameWindow& owner_;
-    Display* display_;
-    int scale_; // the factor a window opens with at most
-    std::atomic<std::uintptr_t>& handle_;
+    int scale_;        // the factor a window opens with at most
+    HANDLE wakeEvent_; // auto-reset event the presenter waits on
+    Display& display_;
+    std::vector<InputEvent> batch_; // translated since the last pass
     HWND hwnd_ = nullptr;
     int clientWidth_ = 0, clientHeight_ = 0;
     bool forceFull_ = false;
@@ -515,7 +488,7 @@ private:
 void registerClass() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &Presenter::windowProc;
+    wc.lpfnWndProc = &GameWindow::windowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -526,120 +499,14 @@ void registerClass() {
 
 } // namespace
 
-GameWindow::GameWindow() : wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-
-GameWindow::~GameWindow() {
-    stop();
-    if (wakeEvent_ != nullptr)
-        CloseHandle(wakeEvent_);
-}
-
-void GameWindow::wake() {
-    SetEvent(wakeEvent_);
-}
-
-void GameWindow::attach(Display* display) {
-    std::lock_guard guard(commandLock_);
-    display_ = display;
-}
-
-void GameWindow::open(int width, int height, const std::string& cp1252Title) {
-    std::unique_lock lock(commandLock_);
-    if (!thread_.joinable())
-        thread_ = std::thread([this] { run(); });
-    openRequest_ = OpenRequest{width, height, cp1252Title};
-    const long long target = opensDone_ + 1;
-    wake();
-    done_.wait(lock, [&] { return opensDone_ >= target; });
-}
-
-void GameWindow::setTitle(const std::string& cp1252Title) {
-    std::lock_guard guard(commandLock_);
-    titleRequest_ = cp1252Title;
-    wake();
-}
-
-void GameWindow::setProgramIcon() {
-    std::lock_guard guard(commandLock_);
-    iconRequest_ = true;
-    wake();
-}
-
-void GameWindow::stop() {
-    {
-        std::lock_guard guard(commandLock_);
-        if (!thread_.joinable())
-            return;
-        stopRequest_ = true;
-        wake();
-    }
-    thread_.join();
-    std::lock_guard guard(commandLock_);
-    stopRequest_ = false;
-}
-
-GameWindow::Counters GameWindow::counters() const {
-    std::lock_guard guard(commandLock_);
-    return counters_;
-}
-
-GameWindow::Requests GameWindow::takeRequests() {
-    std::lock_guard guard(commandLock_);
-    Requests requests;
-    requests.title.swap(titleRequest_);
-    requests.icon = std::exchange(iconRequest_, false);
-    return requests;
-}
-
-void GameWindow::countPass(int rowsUploaded) {
-    std::lock_guard guard(commandLock_);
-    ++counters_.passes;
-    counters_.rowsUploaded += rowsUploaded;
-}
-
-void GameWindow::run() {
+std::unique_ptr<NativeWindow> makeGameWindow(Display* display, std::string&) {
     registerClass();
-    Display* display = nullptr;
-    {
-        std::lock_guard guard(commandLock_);
-        display = display_;
-    }
     // Only the player's SCHLINGO_SCALE: otherwise the system scales the window.
     const char* requested = std::getenv("SCHLINGO_SCALE");
     if (requested != nullptr && scaleRequested(requested))
         takeDevicePixels();
-    Presenter presenter(*this, display, chooseScale(requested != nullptr ? requested : ""),
-                        handle_);
-
-    // Event-driven: a pass runs when the window has messages (input, paint)
-    // or the game has set the wake event, never on a clock.
-    const HANDLE wakeEvent = static_cast<HANDLE>(wakeEvent_);
-    for (;;) {
-        MsgWaitForMultipleObjectsEx(1, &wakeEvent, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-
-        std::optional<OpenRequest> open;
-        {
-            std::lock_guard guard(commandLock_);
-            if (stopRequest_)
-                break;
-            open.swap(openRequest_);
-        }
-        if (open) {
-            presenter.open(open->width, open->height, open->title);
-            std::lock_guard guard(commandLock_);
-            ++opensDone_;
-            done_.notify_all();
-        }
-        presenter.applyRequests();
-
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        presenter.pass();
-    }
-    presenter.close();
+    return std::make_unique<GameWindow>(*display,
+                                        chooseScale(requested != nullptr ? requested : ""));
 }
 
 } // namespace schlingo::platform::win32

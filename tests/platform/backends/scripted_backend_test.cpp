@@ -83,41 +83,58 @@ TEST(ScriptedProcess, ExitIsRecordedAndUnwinds) {
     EXPECT_EQ(backend.exitCode(), 3);
 }
 
-TEST(ScriptedClock, OnlySleepsMoveIt) {
+TEST(ScriptedClock, OnlyWaitsWithADeadlineMoveIt) {
     ScriptedBackend backend;
     backend.setTimerSeconds(5.0);
-    backend.sleepMilliseconds(250);
-    backend.sleepMilliseconds(-1);
+    backend.idle(2);
+    backend.awaitEvents(0, 5.25);
+    backend.awaitEvents(0, 1.0);
     EXPECT_DOUBLE_EQ(backend.timerSeconds(), 5.25);
-    EXPECT_THROW(backend.pollFromGameThread(), ScriptExhausted);
+    EXPECT_THROW(backend.awaitEvents(0, noDeadline), ScriptExhausted);
     // Asked to, the script plays its passes and then idles instead of ending.
     backend.idle(1).idleUntilTheEnd();
-    for (int poll = 0; poll < 3; ++poll)
-        EXPECT_NO_THROW(backend.pollFromGameThread());
+    for (int wait = 0; wait < 3; ++wait)
+        EXPECT_NO_THROW(backend.awaitEvents(0, 5.0));
     EXPECT_EQ(backend.pendingPasses(), 0);
 }
 
-TEST(ScriptedPasses, EachPollPlaysOnePassAndANewWindowActivatesFirst) {
+TEST(ScriptedPasses, EachPassBeginsWithOneScriptedPassAndANewWindowActivatesFirst) {
     ScriptedBackend backend;
     Display display(backend);
-    backend.attach(display);
-    backend.moveTo(10, 20).press(30).close();
+    backend.moveTo(10, 20).press(30).tap(18).touch(5, 6).close();
     display.screen.openScreen(940, 320, 32, 1, 0);
+    Input& input = display.input;
 
-    EXPECT_EQ(display.input.readMouse().status, 1); // activated, pointer not yet inside
-    const MouseState inside = display.input.readMouse();
+    EXPECT_EQ(input.beginPass().mouse.status, 1); // activated, pointer not yet inside
+    const MouseState inside = input.beginPass().mouse;
     EXPECT_EQ(inside.status, 0);
     EXPECT_EQ(inside.x, 10);
     EXPECT_EQ(inside.y, 20);
-    display.input.readMouse();
-    EXPECT_EQ(display.input.isKeyDown(30), -1);
-    display.input.readMouse();
-    EXPECT_EQ(display.input.isKeyDown(30), 0);
-    display.input.readMouse();
-    EXPECT_EQ(display.input.readKey(), std::string("\xFFk"));
-    EXPECT_THROW(display.input.readMouse(), ScriptExhausted);
+    EXPECT_TRUE(input.beginPass().keys[30]);
+    EXPECT_FALSE(input.beginPass().keys[30]);
+    EXPECT_TRUE(input.beginPass().keys[18]) << "a tap within one scripted pass";
+    EXPECT_FALSE(input.beginPass().keys[18]);
+    EXPECT_EQ(input.readMouse().buttons, 1) << "the finger";
+    input.sleepFor(-1);
+    EXPECT_EQ(input.readKey(), "") << "a touch ended the wait without typing";
+    EXPECT_EQ(input.beginPass().mouse.buttons, 0);
+    input.beginPass();
+    EXPECT_EQ(input.readKey(), std::string("\xFFk"));
+    EXPECT_THROW(input.beginPass(), ScriptExhausted);
     EXPECT_EQ(backend.windowsOpened().size(), 1u);
     EXPECT_GT(backend.rowsPresented(), 0); // the cleared screen was shown
+}
+
+TEST(ScriptedWindows, AWindowThatCannotBeMadeEndsTheProgramWithItsReason) {
+    ScriptedBackend backend;
+    Display display(backend);
+    backend.failWindow("keine Leinwand");
+    EXPECT_THROW(display.screen.openScreen(940, 320, 32, 1, 0), ScriptedExit);
+    EXPECT_EQ(backend.exitCode(), 1);
+    EXPECT_EQ(backend.messageTexts(),
+              (std::vector<std::string>{
+                  "Schlingo kann das Spielfenster nicht \366ffnen (keine Leinwand)."}));
+    EXPECT_FALSE(backend.windowOpen());
 }
 
 } // namespace

@@ -438,14 +438,14 @@ TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
 
     // Through the scripted presenter: the row count follows real changes only.
     backend.idle(3);
-    backend.pollFromGameThread();
+    backend.awaitEvents(0, backend.timerSeconds());
     const long long before = backend.rowsPresented();
     screen.lockScreen();
     screen.unlockScreen();
-    backend.pollFromGameThread();
+    backend.awaitEvents(0, backend.timerSeconds());
     EXPECT_EQ(backend.rowsPresented(), before);
     screen.fillBox(0, 7, 939, 8, 0x99);
-    backend.pollFromGameThread();
+    backend.awaitEvents(0, backend.timerSeconds());
     EXPECT_EQ(backend.rowsPresented(), before + 2);
 
     // While the next screen is being opened, no window may be given the old

@@ -2,7 +2,8 @@
 // back end (platform/backends/web/web_backend.cpp) calls SchlingoPage for everything a
 // desktop would do: the game window (a canvas), the start window (a form),
 // message boxes (modal dialogs) and the end of the process. Window events
-// are handed to the program through its exported functions while it waits.
+// are handed to the program through its one exported function,
+// schlingo_event, while it waits.
 'use strict';
 
 (function () {
@@ -10,29 +11,58 @@
 
   // --- handing events to the program ---------------------------------------
 
+  // Kinds as the program's InputEvent numbers them; flags 1: down, inside or
+  // gained, 2: extended or Shift, 4: Ctrl, 8: from a touch screen.
+  const KEY_DOWN = 0, KEY_UP = 1, TYPED = 2, NAMED = 3, POINTER = 4, BUTTON = 5, WHEEL = 6,
+      CLOSE = 7, FOCUS = 8;
   // Events not yet taken (the program answers 0 while it holds its display
   // lock), and the program's wait for the next one.
   const queue = [];
   let waiter = null;
+  let arrived = false; // an event was taken since the program's wait began
   let stopped = false; // another tab plays now: nothing reaches the program
 
-  function exported(name) {
-    return Module['_' + name];
-  }
-  function deliver(call) {
+  function send(kind, code = 0, flags = 0, x = 0, y = 0) {
     if (stopped) return;
-    queue.push(call);
+    queue.push([kind, code, x, y, flags]);
     flush();
   }
   function flush() {
-    while (queue.length > 0 && queue[0]() !== 0) queue.shift();
-    if (waiter && queue.length === 0) {
+    while (queue.length > 0 && Module._schlingo_event(...queue[0]) !== 0) {
+      queue.shift();
+      arrived = true;
+    }
+    if (waiter && arrived) {
       const wake = waiter;
       waiter = null;
       wake();
     }
   }
   const never = new Promise(() => {});
+
+  // One turn of the event loop, without the clamp of a timer of 0 ms.
+  const turn = new MessageChannel();
+  let turned = null;
+  turn.port1.onmessage = () => turned();
+  async function awaitEvents(ms) {
+    if (stopped) return never;
+    arrived = false;
+    await new Promise((resolve) => {
+      turned = resolve;
+      turn.port2.postMessage(0);
+    });
+    flush();
+    if (ms !== 0 && !arrived) {
+      await new Promise((resolve) => {
+        const timer = ms > 0 ? setTimeout(() => { waiter = null; resolve(); }, ms) : null;
+        waiter = () => {
+          clearTimeout(timer);
+          resolve();
+        };
+      });
+    }
+    if (stopped) await never;
+  }
 
   // --- the game window -----------------------------------------------------
 
@@ -42,19 +72,23 @@
   let windowOpen = false;
   let dialogsOpen = 0;
 
-  // The page has the focus: its window is the foreground one. A key or a
-  // press on the page tells so too (a driven browser may not report focus).
+  // The game window is in front: no start form or box over it. The page has
+  // the focus too when its window is the foreground one; a key or a press on
+  // the page tells so as well (a driven browser may not report focus).
   let pageFocused = document.hasFocus();
+  function gameShown() {
+    return windowOpen && dialogsOpen === 0 && form.hidden && !stopped;
+  }
   function gameActive() {
-    return windowOpen && dialogsOpen === 0 && !stopped && pageFocused &&
-        document.visibilityState === 'visible';
+    return gameShown() && pageFocused && document.visibilityState === 'visible';
   }
   let lastActive = false;
   function activationChanged() {
+    $('quit-button').disabled = !gameShown();
     const now = gameActive();
     if (now === lastActive) return;
     lastActive = now;
-    deliver(() => exported('schlingo_active')(now ? 1 : 0));
+    send(FOCUS, 0, now ? 1 : 0);
   }
   window.addEventListener('focus', () => { pageFocused = true; activationChanged(); });
   window.addEventListener('blur', () => { pageFocused = false; activationChanged(); });
@@ -88,15 +122,22 @@
     document.title = title;
   }
 
-  // Pointer and touch, in game pixels. While a button is down the canvas
-  // keeps the pointer, as the desktop window does.
+  // Pointer and touch, in game pixels: the position first, so that a press
+  // goes down where it was made. While a button is down the canvas keeps
+  // the pointer, as the desktop window does.
+  let buttonsSent = 0;
   function pointer(event, buttons) {
     const box = canvas.getBoundingClientRect();
     const x = Math.floor((event.clientX - box.left) * canvas.width / box.width);
     const y = Math.floor((event.clientY - box.top) * canvas.height / box.height);
     const inside = x >= 0 && y >= 0 && x < canvas.width && y < canvas.height &&
         event.type !== 'pointerleave';
-    deliver(() => exported('schlingo_pointer')(x, y, inside ? 1 : 0, buttons & 0x1f));
+    send(POINTER, 0, inside ? 1 : 0, x, y);
+    const touch = event.pointerType === 'touch' ? 8 : 0;
+    for (let bit = 0; bit < 5; ++bit) {
+      if ((buttons ^ buttonsSent) & (1 << bit)) send(BUTTON, bit, (buttons >> bit & 1) | touch);
+    }
+    buttonsSent = buttons & 0x1f;
   }
   canvas.tabIndex = -1;
   canvas.addEventListener('pointerdown', (event) => {
@@ -117,8 +158,7 @@
   canvas.addEventListener('wheel', (event) => {
     event.preventDefault();
     if (event.deltaY === 0) return;
-    const notches = event.deltaY < 0 ? 1 : -1; // + away from the player
-    deliver(() => exported('schlingo_wheel')(notches));
+    send(WHEEL, event.deltaY < 0 ? 1 : -1); // + away from the player
   }, {passive: false});
 
   // Keys by their place on the keyboard (KeyboardEvent.code) as set-1 scan
@@ -156,33 +196,27 @@
                      'Home', 'End', 'PageUp', 'PageDown', 'F1', 'F2', 'F3', 'F4', 'F5', 'F6',
                      'F7', 'F8', 'F9', 'F10', 'F11', 'F12'];
 
-  // What a key-down types into the key buffer, as the desktops post it.
+  // What a key-down types, as the desktops post it: [kind, code, flags].
   function typed(event) {
     const altGr = event.getModifierState && event.getModifierState('AltGraph');
     const ctrl = event.ctrlKey && !altGr, alt = event.altKey && !altGr;
-    const repeat = 1;
     if (alt) return null; // system keys post nothing
     const key = event.key;
-    if (key === 'Escape') return () => exported('schlingo_control')(27, repeat);
-    if (key === 'Enter') return () => exported('schlingo_control')(ctrl ? 10 : 13, repeat);
-    if (key === 'Backspace') return () => exported('schlingo_control')(ctrl ? 127 : 8, repeat);
-    if (key === 'Tab') return ctrl ? null : () => exported('schlingo_control')(9, repeat);
-    if (ctrl && key === ' ') return () => exported('schlingo_control')(32, repeat);
-    if (ctrl && /^[a-zA-Z]$/.test(key)) {
-      const code = key.toLowerCase().charCodeAt(0) - 96;
-      return () => exported('schlingo_control')(code, repeat);
+    let point = {Escape: 27, Enter: ctrl ? 10 : 13, Backspace: ctrl ? 127 : 8,
+                 Tab: ctrl ? -1 : 9}[key];
+    if (point === undefined && ctrl && /^[a-zA-Z ]$/.test(key)) {
+      point = key === ' ' ? 32 : key.toLowerCase().charCodeAt(0) - 96;
     }
     const named = namedKeys.indexOf(key);
-    if (named >= 0) {
-      const shift = event.shiftKey ? 1 : 0;
-      return () => exported('schlingo_named')(named, shift, ctrl ? 1 : 0, repeat);
+    if (point === undefined && named >= 0) {
+      return [NAMED, named, (event.shiftKey ? 2 : 0) | (ctrl ? 4 : 0)];
     }
-    if (ctrl) return null; // Ctrl alone types only control characters
-    const points = Array.from(key);
-    if (points.length !== 1) return null; // "Shift", "Dead", "Unidentified" …
-    const point = points[0].codePointAt(0);
-    if (point < 0x20 || point === 0x7f) return null;
-    return () => exported('schlingo_typed')(point, repeat);
+    // Ctrl alone types only control characters; "Shift", "Dead" … none.
+    if (point === undefined && !ctrl && Array.from(key).length === 1) {
+      point = key.codePointAt(0);
+      if (point < 0x20 || point === 0x7f) point = -1;
+    }
+    return point === undefined || point < 0 ? null : [TYPED, point, 0];
   }
 
   // Browser keys that stay the browser's.
@@ -192,28 +226,27 @@
   }
 
   function keyEvent(event, down) {
-    if (!windowOpen || dialogsOpen > 0 || stopped) return;
-    // A key a box or the form took: the program may already have gone on
-    // when the event gets here, and must not see it too.
-    if (event.target instanceof Element && event.target.closest('dialog, form')) return;
+    // Keys while the start form or a box is open are theirs, also one whose
+    // box has closed on it by the time it gets here: never the game's.
+    if (!gameShown() || event.defaultPrevented) return;
     if (!pageFocused) {
       pageFocused = true;
       activationChanged();
     }
     const place = scanCodes[event.code];
-    if (place) deliver(() => exported('schlingo_key')(place[0], down ? 1 : 0, place[1]));
-    if (down) {
-      const post = typed(event);
-      if (post) deliver(post);
-    }
+    if (place) send(down ? KEY_DOWN : KEY_UP, place[0], place[1] ? 2 : 0);
+    const post = down ? typed(event) : null;
+    if (post) send(...post);
     if (!browserKey(event)) event.preventDefault();
   }
   document.addEventListener('keydown', (event) => keyEvent(event, true));
   document.addEventListener('keyup', (event) => keyEvent(event, false));
 
-  // The window's close box: the game ends as on the desktops.
+  // The window's close box: the game ends as on the desktops. While the start
+  // form or a box is open it is theirs to end (and the button is off).
   $('quit-button').addEventListener('click', () => {
-    deliver(() => exported('schlingo_close')());
+    if (!gameShown()) return;
+    send(CLOSE);
     canvas.focus({preventScroll: true});
   });
 
@@ -301,6 +334,7 @@
       input.addEventListener('change', () => { if (known[i] !== input.checked) report(input); });
     });
     form.hidden = false;
+    activationChanged();
     $('loading').hidden = true;
     performance.mark('schlingo-start-form'); // for the load-time bench
     // The focus starts on the chosen word list, so the keyboard can play:
@@ -328,6 +362,7 @@
   function closeForm() {
     form.hidden = true;
     client.textContent = '';
+    activationChanged();
   }
 
   // --- message boxes -------------------------------------------------------
@@ -342,10 +377,14 @@
     ++dialogsOpen;
     activationChanged();
   }
+  // Back from a box, the keys go where they went before it: Enter at the form
+  // starts the game, as before "Wirklich beenden?" was answered "Nein".
   function dialogClosed() {
     --dialogsOpen;
     activationChanged();
-    if (windowOpen && dialogsOpen === 0) canvas.focus({preventScroll: true});
+    if (dialogsOpen > 0) return;
+    if (!form.hidden && defaultButton) defaultButton.focus();
+    else if (windowOpen) canvas.focus({preventScroll: true});
   }
 
   function message(text, title, question, yesNoCancel) {
@@ -498,7 +537,9 @@
   // --- what the back end calls ---------------------------------------------
 
   window.SchlingoPage = {
+    // False when the canvas has no 2D context: no window can be made.
     openWindow(width, height, title) {
+      if (!context) return false;
       canvas.width = width;
       canvas.height = height;
       context.fillStyle = '#000';
@@ -510,6 +551,8 @@
       followRatio();
       canvas.focus({preventScroll: true});
       lastActive = gameActive();
+      $('quit-button').disabled = !gameShown();
+      return true;
     },
     setTitle: utf8Title,
     gameActive,
@@ -517,28 +560,9 @@
       const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
       context.putImageData(new ImageData(pixels, width, rows), 0, firstRow);
     },
-    sleep(ms) {
-      if (stopped) return never;
-      return new Promise((resolve) => setTimeout(() => { if (!stopped) resolve(); }, ms));
-    },
-    // Resolves at the next event handed over, or after ms (-1: none).
-    nextEvent(ms) {
-      if (stopped) return never;
-      return new Promise((resolve) => {
-        let timer = null;
-        waiter = () => {
-          if (timer !== null) clearTimeout(timer);
-          resolve();
-        };
-        if (ms >= 0) {
-          timer = setTimeout(() => {
-            waiter = null;
-            if (!stopped) resolve();
-          }, ms);
-        }
-        if (queue.length > 0) flush();
-      });
-    },
+    // Lets the page's events run (a turn of its event loop), then waits up
+    // to ms (-1: no limit; 0: not at all) for one when none came.
+    awaitEvents,
     message(text, title, question, yesNoCancel) {
       if (stopped) return never;
       return message(text, title, question, yesNoCancel);

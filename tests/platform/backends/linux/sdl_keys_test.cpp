@@ -15,6 +15,24 @@ SDL_Keysym keysym(SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
     return key;
 }
 
+// What the key-down puts into the key buffer once the door has converted it.
+std::optional<std::uint32_t> keyDownCode(const SDL_Keysym& key) {
+    const std::optional<InputEvent> e = keyDownEvent(key);
+    if (!e)
+        return std::nullopt;
+    if (e->kind == InputEvent::Kind::Typed)
+        return typedKeyCode(static_cast<char32_t>(e->code));
+    const int bios = biosExtendedCode(static_cast<NamedKey>(e->code), e->shift, e->ctrl);
+    return bios == 0 ? std::nullopt : std::optional<std::uint32_t>(255u + 256u * bios);
+}
+
+std::vector<std::uint32_t> textCodes(const char* utf8) {
+    std::vector<std::uint32_t> codes;
+    for (char32_t c : textCodePoints(utf8))
+        codes.push_back(typedKeyCode(c));
+    return codes;
+}
+
 TEST(SdlKeys, ScanCodesFollowKeyPositionsAndFoldTheExtendedPrefix) {
     // SDL names positions after the US layout: its Y is the German Z key.
     EXPECT_EQ(toSet1(SDL_SCANCODE_A), 30);
