@@ -149,32 +149,17 @@ int controlNamed(const std::string& name) {
 constexpr int patience = 400; // passes an expectation may take
 
 // The scripted back end with the scenario's steps fed in as the program asks.
-class ScenarioBackend final : public platform::Backend {
+class ScenarioBackend final : public platform::ScriptedBackend {
 public:
     ScenarioBackend(const std::vector<Step>& steps, int wordLength)
         : steps_(steps), wordLength_(wordLength), reader_(test::dataDirectory()) {}
 
-    platform::ScriptedBackend script;
     std::size_t next = 0; // the step to play next
 
-    void attach(platform::Display& display) override {
-        display_ = &display;
-        script.attach(display);
-    }
-    void openWindow(int width, int height, const std::string& title) override {
-        script.openWindow(width, height, title);
-    }
-    void setWindowTitle(const std::string& title) override { script.setWindowTitle(title); }
-    std::uintptr_t windowHandle() override { return script.windowHandle(); }
-    void setProgramIcon() override { script.setProgramIcon(); }
-    void sleepMilliseconds(int ms) override { script.sleepMilliseconds(ms); }
-    double timerSeconds() override { return script.timerSeconds(); }
-    platform::LocalTime localTime() override { return script.localTime(); }
-    [[noreturn]] void exitProcess(int code) override { script.exitProcess(code); }
-
-    // Every pass: the steps up to the next one the program must act on first.
-    void pollFromGameThread() override {
-        while (script.pendingPasses() == 0) {
+    // Every wait of the program (and the start of every pass): the steps up
+    // to the next one the program must act on first.
+    void awaitEvents(std::uint64_t since, double deadline) override {
+        while (pendingPasses() == 0) {
             if (next == steps_.size())
                 throw Failed("the program went on after the last step");
             const Step& step = steps_[next];
@@ -185,13 +170,13 @@ public:
                 // Not there yet: the program may need a pass or a few.
                 if (++waited_ > patience)
                     throw Failed(step.text() + " never came: " + seen());
-                script.idle(1);
+                idle(1);
             } else {
                 act(step);
                 advance();
             }
         }
-        script.pollFromGameThread();
+        ScriptedBackend::awaitEvents(since, deadline);
     }
 
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
@@ -209,12 +194,12 @@ public:
         const std::string pattern = step.rest.substr(step.args[0].size());
         if (pattern.size() > 1 && !matches(pattern.substr(1), text))
             throw Failed(step.text() + ": the box says \"" + text + "\"");
-        const std::string& answer = step.args[0];
-        script.answer(answer == "cancel" ? platform::MessageAnswer::Cancel
-                      : answer == "yes"  ? platform::MessageAnswer::Yes
-                                         : platform::MessageAnswer::Ok);
+        const std::string& reply = step.args[0];
+        answer(reply == "cancel" ? platform::MessageAnswer::Cancel
+               : reply == "yes"  ? platform::MessageAnswer::Yes
+                                 : platform::MessageAnswer::Ok);
         advance();
-        return script.showMessage(box);
+        return ScriptedBackend::showMessage(box);
     }
 
     void runStartWindow(platform::StartWindow& window) override {
@@ -276,8 +261,7 @@ private:
     }
 
     std::string seen() {
-        return reading().line() + " title=\"" + platform::cp1252ToUtf8(script.currentTitle()) +
-               "\"";
+        return reading().line() + " title=\"" + platform::cp1252ToUtf8(currentTitle()) + "\"";
     }
 
     bool holds(const Step& step) {
@@ -285,7 +269,7 @@ private:
         const std::string value =
             step.rest.size() > what.size() ? step.rest.substr(what.size() + 1) : "";
         if (what == "title")
-            return platform::cp1252ToUtf8(script.currentTitle()) == value;
+            return platform::cp1252ToUtf8(currentTitle()) == value;
         const test::ScreenReading now = reading();
         if (what == "list")
             return now.screen == "list";
@@ -310,15 +294,15 @@ private:
             return key.typed >= 'a' && key.typed <= 'z' ? key.typed - 'a' + 1 : 0;
         return key.typed;
     }
-    void keyDown(std::vector<ScriptEvent>& pass, const Key& key) {
-        pass.push_back({Kind::KeyDown, key.scanCode});
+    void keyDown(std::vector<ScriptEvent>& events, const Key& key) {
+        events.push_back({Kind::KeyDown, key.scanCode});
         if (const int typed = typedBy(key))
-            pass.push_back({Kind::Key, typed, 1});
+            events.push_back({Kind::Key, typed, 1});
         ctrl_ = ctrl_ || key.scanCode == 29;
         altGr_ = altGr_ || (key.scanCode == 56 && key.extended);
     }
-    void keyUp(std::vector<ScriptEvent>& pass, const Key& key) {
-        pass.push_back({Kind::KeyUp, key.scanCode});
+    void keyUp(std::vector<ScriptEvent>& events, const Key& key) {
+        events.push_back({Kind::KeyUp, key.scanCode});
         if (key.scanCode == 29)
             ctrl_ = false;
         if (key.scanCode == 56 && key.extended)
@@ -328,41 +312,41 @@ private:
     void act(const Step& step) {
         const std::string& verb = step.verb;
         if (verb == "tap") {
-            std::vector<ScriptEvent> pass;
-            keyDown(pass, keyNamed(step.args.at(0)));
-            keyUp(pass, keyNamed(step.args.at(0)));
-            script.pass(pass);
+            std::vector<ScriptEvent> events;
+            keyDown(events, keyNamed(step.args.at(0)));
+            keyUp(events, keyNamed(step.args.at(0)));
+            pass(events);
         } else if (verb == "press") {
             for (const std::string& name : step.args) {
                 std::vector<ScriptEvent> down, up;
                 keyDown(down, keyNamed(name));
                 keyUp(up, keyNamed(name));
-                script.pass(down).pass(up);
+                pass(down).pass(up);
             }
         } else if (verb == "down" || verb == "up") {
-            std::vector<ScriptEvent> pass;
+            std::vector<ScriptEvent> events;
             if (verb == "down")
-                keyDown(pass, keyNamed(step.args.at(0)));
+                keyDown(events, keyNamed(step.args.at(0)));
             else
-                keyUp(pass, keyNamed(step.args.at(0)));
-            script.pass(pass);
+                keyUp(events, keyNamed(step.args.at(0)));
+            pass(events);
         } else if (verb == "mouse-down") {
             const BoardFieldMiddle at = middleOf(step.args.at(0));
-            script.pass({{Kind::Move, at.x, at.y}, {Kind::Buttons, 1}});
+            pass({{Kind::Move, at.x, at.y}, {Kind::Buttons, 1}});
         } else if (verb == "mouse-up") {
-            script.pass({{Kind::Buttons, 0}});
+            pass({{Kind::Buttons, 0}});
         } else if (verb == "touch") {
-            // A finger reaches the program as the pointer's left button
-            // until its back end tells touch apart.
             const BoardFieldMiddle at =
                 step.args.empty() ? BoardFieldMiddle{200, 200} : middleOf(step.args[0]);
-            script.pass({{Kind::Move, at.x, at.y}, {Kind::Buttons, 1}});
-            script.idle(buttonCount + 1);
-            script.pass({{Kind::Buttons, 0}});
+            // A finger stays down a moment: the board's rectangles take a
+            // pass each, as under the mouse's button.
+            pass({{Kind::Move, at.x, at.y}, {Kind::Touch}});
+            idle(buttonCount);
+            pass({{Kind::Buttons, 0}});
         } else if (verb == "close") {
-            script.close();
+            close();
         } else if (verb == "wait") {
-            script.idle(std::stoi(step.args.at(0)) / 5);
+            idle(std::stoi(step.args.at(0)) / 5);
         } else if (verb == "stray" || verb == "stray-close") {
             throw Failed(step.text() + ": there is no start window or box to type past");
         } else {
@@ -377,20 +361,20 @@ private:
         while (next < steps_.size() &&
                (steps_[next].verb == "stray" || steps_[next].verb == "stray-close")) {
             const Step& step = steps_[next];
-            if (script.windowOpen()) {
-                std::vector<ScriptEvent> pass = {{Kind::Activate}};
+            if (windowOpen()) {
+                std::vector<ScriptEvent> events = {{Kind::Activate}};
                 if (step.verb == "stray-close")
-                    pass.push_back({Kind::Close});
+                    events.push_back({Kind::Close});
                 for (const std::string& name : step.args) {
-                    keyDown(pass, keyNamed(name));
-                    keyUp(pass, keyNamed(name));
+                    keyDown(events, keyNamed(name));
+                    keyUp(events, keyNamed(name));
                 }
-                pass.push_back({Kind::Deactivate});
-                // What the player did before comes first.
-                while (script.pendingPasses() != 0)
-                    script.pollFromGameThread();
-                script.pass(pass);
-                script.pollFromGameThread();
+                events.push_back({Kind::Deactivate});
+                // What the player did before comes first; each wait with a
+                // deadline gone plays one scripted pass.
+                pass(events);
+                while (pendingPasses() != 0)
+                    ScriptedBackend::awaitEvents(0, 0.0);
             }
             advance();
         }
@@ -409,7 +393,6 @@ private:
     const std::vector<Step>& steps_;
     int wordLength_;
     test::ScreenReader reader_;
-    platform::Display* display_ = nullptr;
     int waited_ = 0;
     bool ctrl_ = false, altGr_ = false;
 };
@@ -465,7 +448,7 @@ TEST_P(Scenarios, PlayedOnTheScriptedBackEnd) {
     Program program(backend);
     program.programDirectory = test::dataDirectory();
     if (windowFails)
-        ADD_FAILURE() << "window-fails: the scripted back end has no way to refuse a window";
+        backend.failWindow("im Test verweigert");
     if (readsStderr)
         ::testing::internal::CaptureStderr();
     int code = -1;
