@@ -191,13 +191,23 @@ TEST(HighscoreList, WithoutAPlaceThereAreNoMarkersAndNoScoreLine) {
     EXPECT_EQ(occupiedCells(game.backend.lastOtherScreen, inks), expected);
 }
 
-TEST(HighscoreList, TheKeyThatClosesTheListIsUsedUp) {
-    GameFixture game;
-    rankScore(game.program, 1);
-    game.program.screen().openScreen(940, 320, 32, 1, 0);
-    game.script().typeKey(27); // Esc must not end the next game
-    showHighscoreList(game.program);
-    EXPECT_EQ(game.program.input().readKey(), "");
+TEST(HighscoreList, AnyKeyOrATouchLeavesItUsedUpTheCloseRequestEndsTheProgram) {
+    enum class Way { Esc, Touch, Close };
+    for (const Way way : {Way::Esc, Way::Touch, Way::Close}) {
+        GameFixture game;
+        rankScore(game.program, 1);
+        game.program.screen().openScreen(940, 320, 32, 1, 0);
+        if (way == Way::Esc) {
+            game.script().typeKey(27); // Esc must not end the next game
+        } else if (way == Way::Touch) {
+            game.script().touch(20, 30); // a touch screen has no key to press
+        } else {
+            game.script().close();
+        }
+        EXPECT_EQ(showHighscoreList(game.program), way != Way::Close);
+        EXPECT_EQ(game.program.input().readKey(), "");
+        EXPECT_EQ(game.program.screen().width(), way == Way::Close ? 400 : 940);
+    }
 }
 
 } // namespace

@@ -301,6 +301,23 @@ TEST(GuessingLoop, WithoutAGuessInThatPassTheWordIsLost) {
     EXPECT_EQ(game.program.highscores.highscores[10], 0);
 }
 
+TEST(GuessingLoop, ACloseRequestAtTheListScreenEndsTheProgramWithTheGameRecorded) {
+    GameFixture game;
+    game.program.options.maxTries = 1;
+    game.useWord("ab");
+    game.startGame();
+    game.guess("c");
+    game.script().close();
+
+    EXPECT_EQ(game.play(), 0);
+    EXPECT_EQ(game.script().messageTexts(), (std::vector<std::string>{lost("ab")}));
+    EXPECT_TRUE(readFile("Highscore.dat").has_value());
+    EXPECT_TRUE(readFile("Statistik.txt").has_value());
+    for (platform::Image image : game.program.glyphs.glyphSet) {
+        EXPECT_EQ(image, nullptr);
+    }
+}
+
 TEST(GuessingLoop, UsedLettersAreIgnoredByKeyboardAndMouse) {
     GameFixture game;
     writeFile("Button2.galgen", boardButtonMap());
