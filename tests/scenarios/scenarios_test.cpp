@@ -469,6 +469,11 @@ TEST_P(Scenarios, PlayedOnTheScriptedBackEnd) {
         if (step.verb == "exit") {
             EXPECT_EQ(code, std::stoi(step.args.at(0))) << step.text();
         } else if (step.verb == "stderr") {
+#ifdef __EMSCRIPTEN__
+            // Under Node the error output cannot be taken over; the native
+            // builds of this test read it.
+            continue;
+#endif
             std::istringstream lines(errors);
             bool found = false;
             for (std::string line; std::getline(lines, line);)
