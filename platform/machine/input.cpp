@@ -44,8 +44,10 @@ void Input::endPass(bool changedState, int freePasses) {
     std::unique_lock guard(lock_);
     if (changedState || samePasses_ + 1 < freePasses)
         return;
+    // A pass reads one typed key: while more wait, the next pass follows.
     const std::uint64_t before = deliveries_;
-    waitUntil(guard, noDeadline, [this] { return changes_ != passStart_; });
+    waitUntil(guard, noDeadline,
+              [this] { return changes_ != passStart_ || readPos_ != writePos_; });
     passWaited_ = deliveries_ != before;
 }
 
@@ -224,17 +226,12 @@ void Input::screenOpened(int width, int height) {
     height_ = height;
     buttons_ = 0;
     wheel_ = 0;
-    // Keys pressed at the screen before (the list, say) are not guesses for
-    // this one, and the old window's close request went with that window.
+    // What was pressed and typed at the window before (the list, the empty
+    // window behind the start window) was for that window: no guess, no Esc
+    // and no close request for this one.
     latched_.fill(false);
-    int kept = readPos_;
-    for (int at = readPos_; at != writePos_; at = (at + 1) % bufferSlots) {
-        if (buffer_[static_cast<std::size_t>(at)] != closeRequestCode) {
-            buffer_[static_cast<std::size_t>(kept)] = buffer_[static_cast<std::size_t>(at)];
-            kept = (kept + 1) % bufferSlots;
-        }
-    }
-    writePos_ = kept;
+    readPos_ = writePos_;
+    keyArrived_ = false;
     changed();
 }
 

@@ -44,7 +44,8 @@ public:
     // state, so it must follow now. One that changed nothing and began from the
     // same input as the `freePasses` passes before it (key table, key buffer,
     // pointer, activation) would decide and draw the same again, so this waits
-    // until something a pass reads has changed since it began.
+    // until something a pass reads has changed since it began, unless typed
+    // keys wait to be read.
     void endPass(bool changedState, int freePasses = 0);
     int isKeyDown(int scanCode) const; // -1 down, 0 up: as the pass under way began
     MouseState readMouse() const { return pass_.mouse; } // as the pass under way began
@@ -75,8 +76,8 @@ public:
     // The end of a batch: wakes a game thread that waits for events.
     void batchDelivered();
     // A new screen of width x height was opened: buttons and wheel back to 0,
-    // presses and a close request for the old window forgotten, the key buffer
-    // kept. Activation and the pointer come from the new window's own events.
+    // presses and typed keys for the old window forgotten. Activation and the
+    // pointer come from the new window's own events.
     void screenOpened(int width, int height);
 
     // --- game thread, Display::lock not held: the wait of back ends whose

@@ -80,8 +80,8 @@ class Windowing {
 public:
     virtual ~Windowing() = default;
 
-    // Game thread, without Display::lock held; blocks until the new window
-    // exists and is shown, or could not be made: then returns why (Windows-1252,
+    // Screen::openScreen; game thread, without Display::lock held; blocks until
+    // the new window exists and is shown, or could not be made: then returns why (Windows-1252,
     // never empty), and the caller reports it and ends (reportWindowFailure).
     // Destroys an open graphics window first. The new window starts black: the
     // frame buffer it shows is the one openScreen puts in place after this
@@ -93,12 +93,12 @@ public:
     // whole factor that fits, centred on black. title is Windows-1252.
     virtual std::string openWindow(int width, int height, const std::string& title) = 0;
 
-    // Game thread; does not block. Shows the Windows-1252 title on the open
-    // window at once; no window: nothing.
+    // Screen::setWindowTitle; game thread; does not block. Shows the
+    // Windows-1252 title on the open window at once; no window: nothing.
     virtual void setWindowTitle(const std::string& title) = 0;
 
-    // Game thread; does not block. Native handle of the graphics window, 0 when
-    // none is open.
+    // Screen::screenWindowHandle; game thread; does not block. Native handle
+    // of the graphics window, 0 when none is open.
     virtual std::uintptr_t windowHandle() = 0;
 
     // Game thread (flow); does not block. Gives the open graphics window the
@@ -106,8 +106,8 @@ public:
     // default icon.
     virtual void setProgramIcon() = 0;
 
-    // Game thread, without Display::lock held; does not block. The frame
-    // buffer has rows the window does not show yet: the presenter shows them
+    // Screen, after drawing; game thread, without Display::lock held; does not
+    // block. The frame buffer has rows the window does not show yet: the presenter shows them
     // as soon as it can. Called once per change from "all shown" to "rows to
     // show".
     virtual void wakePresenter() {}
@@ -118,39 +118,40 @@ class EventSource {
 public:
     virtual ~EventSource() = default;
 
-    // Game thread. Display's constructor hands itself over: its door takes the
-    // events, its frame buffer is shown. Display's destructor calls detach,
-    // which closes the window and stops a presenter before the state goes.
+    // Display; game thread; detach blocks until a presenter has stopped.
+    // Display's constructor hands itself over: its door takes the events, its
+    // frame buffer is shown. Display's destructor calls detach, which closes
+    // the window and stops a presenter before the state goes.
     virtual void attach(Display& display) { (void)display; }
     virtual void detach() {}
 
-    // Game thread, without Display::lock held (Input's waits and the start of
-    // every pass). Lets the back end deliver what is pending through the door,
-    // then blocks until a delivery after the `since`-th (Input::deliveries)
-    // came through it or the clock reached `deadline` (noDeadline: none). A
-    // deadline already past only delivers what is pending. May return early;
-    // the caller looks again.
+    // Input (its waits and the start of every pass); game thread, without
+    // Display::lock held; blocks as follows. Lets the back end deliver what is pending through the
+    // door, then blocks until a delivery after the `since`-th (Input::deliveries) came through it
+    // or the clock reached `deadline` (noDeadline: none). A deadline already past only delivers
+    // what is pending. May return early; the caller looks again.
     virtual void awaitEvents(std::uint64_t since, double deadline) = 0;
 };
 
 class Clock {
 public:
     virtual ~Clock() = default;
-    // Any thread; does not block. Seconds of a monotonic counter, with
-    // fractions; the deadlines of awaitEvents count on it.
+    // Input (deadlines), the flow (seeding); any thread; does not block.
+    // Seconds of a monotonic counter, with fractions.
     virtual double timerSeconds() = 0;
-    // Game thread; does not block. The local date and time now.
+    // The statistics line; game thread; does not block. The local date and time.
     virtual LocalTime localTime() = 0;
 };
 
-// Message boxes and the start window. Called by the flow and the rules.
+// Message boxes and the start window.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // Game thread; blocks until the player answers.
+    // The game's messages, the start window's questions, reportWindowFailure;
+    // game thread; blocks until the player answers.
     virtual MessageAnswer showMessage(const MessageBox& box) = 0;
-    // Game thread; blocks until the start window is destroyed (play button or
-    // close box). Creates the native window and the controls that `window`
+    // The flow; game thread; blocks until the start window is destroyed (play
+    // button or close box). Creates the native window and the controls that `window`
     // describes, feeds clicks to it and asks it what to do. Does not return
     // when the player confirms "Beenden": the process ends inside.
     virtual void runStartWindow(StartWindow& window) = 0;
@@ -159,7 +160,8 @@ public:
 class Process {
 public:
     virtual ~Process() = default;
-    // Game thread; does not return. Ends the process with this exit code.
+    // The rules (Esc, close, a missing list), the start window ("Beenden"),
+    // reportWindowFailure; game thread; does not return. Ends the process.
     [[noreturn]] virtual void exitProcess(int code) = 0;
 };
 

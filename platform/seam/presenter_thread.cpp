@@ -1,7 +1,6 @@
 #include "platform/seam/presenter_thread.hpp"
 
 #include "platform/seam/display.hpp"
-#include "platform/seam/host.hpp"
 
 #include <utility>
 
@@ -158,14 +157,6 @@ void ThreadedBackend::detach() {
 void ThreadedBackend::awaitEvents(std::uint64_t since, double deadline) {
     if (display_ != nullptr)
         display_->input.awaitDelivery(since, deadline);
-}
-
-double ThreadedBackend::timerSeconds() {
-    return host::monotonicSeconds();
-}
-
-LocalTime ThreadedBackend::localTime() {
-    return host::localTimeNow();
 }
 
 } // namespace schlingo::platform

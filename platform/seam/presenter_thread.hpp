@@ -6,6 +6,7 @@
 // native part: a NativeWindow, made on the presenter thread.
 
 #include "platform/seam/backend.hpp"
+#include "platform/seam/host.hpp"
 
 #include <atomic>
 #include <chrono>
@@ -53,8 +54,6 @@ public:
     // with that reason.
     explicit PresenterThread(Maker make) : make_(std::move(make)) {}
     ~PresenterThread() { stop(); }
-    PresenterThread(const PresenterThread&) = delete;
-    PresenterThread& operator=(const PresenterThread&) = delete;
 
     // --- game thread ---
     void attach(Display* display);
@@ -111,8 +110,8 @@ public:
     void wakePresenter() override { presenter_.wake(); }
     // The presenter delivers on its own: this only waits for it.
     void awaitEvents(std::uint64_t since, double deadline) override;
-    double timerSeconds() override;
-    LocalTime localTime() override;
+    double timerSeconds() override { return host::monotonicSeconds(); }
+    LocalTime localTime() override { return host::localTimeNow(); }
 
 protected:
     PresenterThread presenter_;

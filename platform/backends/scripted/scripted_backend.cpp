@@ -74,8 +74,9 @@ ScriptedBackend& ScriptedBackend::click(int x, int y, int passes) {
     return pass({{ScriptEvent::Kind::Buttons, 0}});
 }
 
-ScriptedBackend& ScriptedBackend::touch(int x, int y) {
+ScriptedBackend& ScriptedBackend::touch(int x, int y, int passes) {
     pass({{ScriptEvent::Kind::Move, x, y}, {ScriptEvent::Kind::Touch}});
+    idle(passes > 1 ? passes - 1 : 0);
     return pass({{ScriptEvent::Kind::Buttons, 0}});
 }
 

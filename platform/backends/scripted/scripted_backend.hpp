@@ -99,8 +99,8 @@ public:
     ScriptedBackend& moveTo(int x, int y);
     // Moves there and holds the left button for `passes` passes, then releases.
     ScriptedBackend& click(int x, int y, int passes = 33);
-    // A finger on the screen at (x, y) for one pass, then lifted.
-    ScriptedBackend& touch(int x, int y);
+    // A finger on the screen at (x, y) for `passes` passes, then lifted.
+    ScriptedBackend& touch(int x, int y, int passes = 1);
     // The next window cannot be made, for this reason (Windows-1252).
     ScriptedBackend& failWindow(std::string reason);
     ScriptedBackend& startWindow(StartWindowScript session);

@@ -155,6 +155,8 @@
   canvas.addEventListener('pointercancel', (event) => pointer(event, 0));
   canvas.addEventListener('pointerleave', (event) => pointer(event, 0));
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+  // A tap's click would land on whatever it opened under the finger (the form).
+  canvas.addEventListener('touchend', (event) => event.preventDefault());
   canvas.addEventListener('wheel', (event) => {
     event.preventDefault();
     if (event.deltaY === 0) return;
