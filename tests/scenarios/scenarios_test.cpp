@@ -1,8 +1,8 @@
 // The scenario table (scenarios.txt) played on the scripted back end: the real
 // program (runProgram) in a throwaway working folder, each step of a scenario
-// fed to it when it next polls, shows a box or opens its start window, and
-// each expectation read off its frame buffer the way the desktop and browser
-// drivers read their pictures.
+// fed to it when it next waits for input, shows a box or opens its start
+// window, and each expectation read off its frame buffer the way the desktop
+// and browser drivers read their pictures.
 
 #include "flow/startup.hpp"
 #include "platform/backends/scripted/scripted_backend.hpp"
