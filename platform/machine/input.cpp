@@ -150,10 +150,15 @@ void Input::keyEvent(int scanCode, bool down, bool extended) {
         return;
     const auto i = static_cast<std::size_t>(scanCode);
     bool& held = held_[extended ? i + 128 : i];
-    if (held != down) // auto-repeat changes nothing
-        changed();
+    if (held == down)
+        return; // auto-repeat
+    // The next pass sees what was held at a press with it: Ctrl, held while 2
+    // was tapped, counts as held then even when it is up again by that pass.
+    for (std::size_t j = 0; down && j < latched_.size(); ++j)
+        latched_[j] = latched_[j] || held_[j] || held_[j + 128];
     held = down;
     latched_[i] = latched_[i] || down;
+    changed();
 }
 
 void Input::postKey(std::uint32_t code, int repeat) {

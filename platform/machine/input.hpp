@@ -57,7 +57,8 @@ public:
     // --- the door, Display::lock held ---
     // scanCode is set 1 with the extended prefix folded away (0..127);
     // `extended` tells whether the prefix was there. A code counts as down
-    // while the key or its extended twin is held. Taken while inactive too: a
+    // while the key or its extended twin is held; the keys held at a press
+    // count as down for the next pass with it. Taken while inactive too: a
     // toolkit may report the first key of a new window before its activation.
     void keyEvent(int scanCode, bool down, bool extended = false);
     // A code page 437 byte (< 256) or 255 + 256 x extended code, repeat times.

@@ -121,6 +121,16 @@ TEST_F(InputTest, ATapIsSeenByExactlyThePassThatBeginsAfterIt) {
     EXPECT_TRUE(nextPassSees(19)) << "lost to the pass under way";
     EXPECT_FALSE(nextPassSees(19));
 
+    // Ctrl seen held by a pass, then 2 tapped and Ctrl let go before the next:
+    // that pass sees the two together, as they were pressed.
+    deliver([&] { input.keyEvent(29, true); });
+    EXPECT_TRUE(nextPassSees(29));
+    tap(3);
+    deliver([&] { input.keyEvent(29, false); });
+    EXPECT_TRUE(nextPassSees(3));
+    EXPECT_TRUE(input.isKeyDown(29));
+    EXPECT_FALSE(nextPassSees(29));
+
     // A tap while no pass begins (the list screen, a box) is not a guess in
     // the next screen's passes, nor one pressed in another window.
     tap(20);
