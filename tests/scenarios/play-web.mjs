@@ -1,0 +1,364 @@
+// Plays the scenario table (scenarios.txt beside this file) with the browser
+// edition in headless Chromium: one fresh page (its own storage) per
+// scenario, the keyboard, mouse and touch screen of puppeteer, the screen read
+// off the canvas by read_screen, the files from the page's storage.
+//
+//   node tests/scenarios/play-web.mjs [--only NAME] SITE READ_SCREEN
+//     (SITE: dist/web; READ_SCREEN: a Linux build's tests/scenarios/read_screen)
+//
+// Prints one line a scenario and ends with "N passed, N failed, N not played";
+// exits non-zero when one failed. A page that stops answering (the program
+// spinning without yielding) fails its scenario, and the browser is started
+// afresh for the next one.
+import {spawnSync} from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import {fileURLToPath} from 'node:url';
+import {field, launch, serve, startForm} from '../web/browser.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const data = path.resolve(here, '../../data');
+const args = process.argv.slice(2);
+let only = null;
+if (args[0] === '--only') {
+  only = args[1];
+  args.splice(0, 2);
+}
+if (args.length !== 2) {
+  console.error('usage: node tests/scenarios/play-web.mjs [--only NAME] SITE READ_SCREEN');
+  process.exit(2);
+}
+const site = path.resolve(args[0]);
+const reader = path.resolve(args[1]);
+
+// --- the table ---
+function readTable() {
+  const scenarios = [];
+  fs.readFileSync(path.join(here, 'scenarios.txt'), 'utf8').split('\n').forEach((text, i) => {
+    const line = text.trim();
+    if (line === '' || line.startsWith('#')) return;
+    const [verb] = line.split(/\s+/, 1);
+    const rest = line.slice(verb.length).trim();
+    if (verb === 'scenario') {
+      scenarios.push({name: rest, notOn: {}, steps: []});
+    } else if (scenarios.length === 0) {
+      // before the first scenario: nothing
+    } else if (verb === 'not-on') {
+      const [backend] = rest.split(/\s+/, 1);
+      scenarios.at(-1).notOn[backend] = rest.slice(backend.length).trim();
+    } else {
+      const count = verb === 'greetings' ? 3 : 1;
+      for (let n = 0; n < count; ++n) {
+        scenarios.at(-1).steps.push(verb === 'greetings' ? {line: i + 1, verb: 'box', rest: 'ok'}
+                                                         : {line: i + 1, verb, rest});
+      }
+    }
+  });
+  return scenarios;
+}
+
+// "*" stands for any run of characters.
+const matches = (pattern, text) => new RegExp(
+    '^' + pattern.split('*').map((part) => part.replace(/[.*+?^${}()|[\]\\]/g, '\\$&')).join('[^]*') +
+    '$').test(text);
+
+class Failure extends Error {}
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// The page may stop answering for good: every call into it has a limit.
+async function limited(promise, what, ms = 10000) {
+  let timer;
+  const late = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new Failure(`the page did not answer within ${ms / 1000} s (${what})`)), ms);
+  });
+  try {
+    return await Promise.race([promise, late]);
+  } finally {
+    clearTimeout(timer);
+  }
+}
+
+// Keys by their German labels, as KeyboardEvent.code names their places.
+function code(name) {
+  if (/^[a-z]$/.test(name)) return 'Key' + (name === 'z' ? 'Y' : name === 'y' ? 'Z' : name.toUpperCase());
+  if (/^[0-9]$/.test(name)) return 'Digit' + name;
+  const named = {esc: 'Escape', enter: 'Enter', space: 'Space', ctrl: 'ControlLeft', altgr: 'AltRight'};
+  if (!named[name]) throw new Failure(`no key named ${name}`);
+  return named[name];
+}
+
+const controls = {general: 1, cities: 2, countries: 3, professions: 4, random: 5, special: 6,
+                  blind: 7, normal: 9, kamikaze: 10, selbstmord: 11, play: 12, info: 13, quit: 14};
+
+async function play(browser, url, scenario) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  const errors = [], problems = [];
+  page.on('console', (message) => {
+    errors.push(message.text());
+    if (message.type() === 'error') problems.push(`console: ${message.text()}`);
+  });
+  page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+  // Every box the page opened, with its text, as it opened them.
+  await page.evaluateOnNewDocument(() => {
+    window.scenarioBoxes = {opened: [], closed: 0};
+    document.addEventListener('DOMContentLoaded', () => {
+      const box = document.getElementById('message-box');
+      new MutationObserver((changes) => {
+        for (const change of changes) {
+          if (change.oldValue === null) {
+            window.scenarioBoxes.opened.push(document.getElementById('message-text').textContent);
+          } else ++window.scenarioBoxes.closed;
+        }
+      }).observe(box, {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
+    });
+  });
+  const steps = scenario.steps;
+  let next = 0, wordLength = 0;
+  const files = {};
+  for (; next < steps.length; ++next) {
+    const {verb, rest} = steps[next];
+    if (verb === 'words') {
+      const words = rest.split(/\s+/);
+      wordLength = words[0].length;
+      files['allgemeine Wörter.txt'] = Buffer.from(['Allgemeine W\xf6rter', ...words, ''].join('\r\n'), 'latin1');
+    } else if (verb === 'highscores') {
+      files['Highscore.dat'] = Buffer.from(rest.split(/\s+/).map((n) => ` ${n}\r\n`).join(''), 'latin1');
+    } else if (verb === 'window-fails') {
+      // The canvas has no 2D context to give: the game window cannot be made.
+      await page.evaluateOnNewDocument(() => {
+        HTMLCanvasElement.prototype.getContext = () => null;
+      });
+    } else break;
+  }
+  await limited(page.goto(url), 'loading');
+  await startForm(page);
+  await limited(page.evaluate(async (files) => {
+    for (const [name, bytes] of Object.entries(files)) Module.schlingoFiles.write(name, new Uint8Array(bytes));
+    await Module.schlingoFiles.saved();
+  }, Object.fromEntries(Object.entries(files).map(([name, bytes]) => [name, Array.from(bytes)]))), 'files');
+
+  const evaluate = (fn, ...values) => limited(page.evaluate(fn, ...values), 'a look at the page');
+  const shown = (selector) => evaluate((s) => {
+    const e = document.querySelector(s);
+    return !!e && !e.hidden && e.offsetParent !== null;
+  }, selector);
+  // until(what, test): waits until test() is true, at most 10 s.
+  async function until(what, test) {
+    const end = Date.now() + 10000;
+    for (;;) {
+      if (await test()) return;
+      if (Date.now() > end) throw new Failure(`not seen: ${what}; seen: ${await seen()}`);
+      await sleep(50);
+    }
+  }
+  // The canvas's pixels read as the desktops' pictures are.
+  async function reading() {
+    const picture = await evaluate(() => {
+      const canvas = document.getElementById('screen');
+      const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+      let text = `P6\n${canvas.width} ${canvas.height}\n255\n`;
+      for (let i = 0; i < rgba.length; i += 4) text += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+      return btoa(text);
+    });
+    const out = spawnSync(reader, [data, String(wordLength), '-'], {input: Buffer.from(picture, 'base64')});
+    return out.stdout.toString().trim();
+  }
+  const reads = async (value) => ` ${await reading()} `.includes(` ${value} `);
+  const title = () => evaluate(() => document.getElementById('game-title').textContent);
+  async function seen() {
+    const ended = await evaluate(() => document.documentElement.dataset.schlingoEnded);
+    if (ended !== undefined) return `the program ended with exit code ${ended}`;
+    if (!(await shown('#game'))) return 'no game window';
+    return `${await reading()} title="${await title()}"`;
+  }
+  const boxOpen = () => evaluate(() => document.getElementById('message-box').open);
+  let boxes = 0;
+  // Game pixels (x, y) of the canvas as page coordinates.
+  async function onCanvas(x, y) {
+    const box = await evaluate(() => {
+      const c = document.getElementById('screen');
+      const r = c.getBoundingClientRect();
+      return {left: r.left, top: r.top, scale: r.width / c.width, width: c.width, height: c.height};
+    });
+    if (x === undefined) [x, y] = [box.width / 2, box.height / 2];
+    return [box.left + (x + 0.5) * box.scale, box.top + (y + 0.5) * box.scale];
+  }
+  const middle = (letter) => {
+    const [x1, y1, x2, y2] = field[letter];
+    return [Math.floor((x1 + x2) / 2), Math.floor((y1 + y2) / 2)];
+  };
+  const fileBytes = (name) => evaluate((name) => {
+    try {
+      const bytes = Module.schlingoFiles.read(name);
+      return bytes ? Array.from(bytes) : null;
+    } catch (error) {
+      return null; // no such file
+    }
+  }, name);
+
+  async function step({verb, rest}) {
+    const words = rest.split(/\s+/);
+    switch (verb) {
+    case 'form':
+      await until('the start form', () => shown('#start-form'));
+      if (rest === 'enter') await limited(page.keyboard.press('Enter'), 'Enter');
+      else if (rest === 'close') await limited(page.click('#start-close'), 'its close box');
+      else if (controls[rest] !== undefined) await limited(page.click(`#start-control-${controls[rest]}`), rest);
+      else throw new Failure(`no control ${rest}`);
+      if (['play', 'enter', 'close'].includes(rest)) {
+        await until('the start form gone', async () => !(await shown('#start-form')));
+      }
+      return;
+    case 'box': {
+      const n = boxes++;
+      await until('a box', () => evaluate((n) => window.scenarioBoxes.opened.length > n, n));
+      const text = (await evaluate((n) => window.scenarioBoxes.opened[n], n)).replace(/\r/g, '');
+      const pattern = rest.slice(words[0].length).trim();
+      if (pattern && !matches(pattern.replace(/\r/g, ''), text)) throw new Failure(`the box says "${text}"`);
+      await limited(page.keyboard.press(words[0] === 'cancel' ? 'Escape' : 'Enter'), 'the answer');
+      await until('the box answered', () => evaluate((n) => window.scenarioBoxes.closed > n, n));
+      return;
+    }
+    case 'stray':
+    case 'stray-close':
+      // Behind the start form the game window stays open: a click on it
+      // (beside the form) gives it the keys. A box lets nothing past it.
+      await until('the start form or a box', async () => await boxOpen() || await shown('#start-form'));
+      if (!(await boxOpen()) && await shown('#game')) {
+        if (verb === 'stray-close') {
+          await limited(page.click('#quit-button'), 'the game bar\'s Beenden');
+          return;
+        }
+        const [x, y] = await onCanvas(20, 20);
+        await limited(page.mouse.click(x, y), 'a click on the game window');
+      } else if (verb === 'stray-close') {
+        throw new Failure('no game window behind the start form');
+      }
+      for (const name of words) {
+        await limited(page.keyboard.press(code(name)), name);
+        await sleep(60);
+      }
+      return;
+    case 'tap':
+      await limited(page.keyboard.down(code(rest)).then(() => page.keyboard.up(code(rest))), rest);
+      return;
+    case 'press':
+      for (const name of words) {
+        await limited(page.keyboard.press(code(name), {delay: 30}), name);
+        await sleep(60);
+      }
+      return;
+    case 'down':
+      await limited(page.keyboard.down(code(rest)), rest);
+      return;
+    case 'up':
+      await limited(page.keyboard.up(code(rest)), rest);
+      return;
+    case 'mouse-down': {
+      const [x, y] = await onCanvas(...middle(rest));
+      await limited(page.mouse.move(x, y).then(() => page.mouse.down()), 'the mouse');
+      return;
+    }
+    case 'mouse-up':
+      await limited(page.mouse.up(), 'the mouse');
+      return;
+    case 'touch': {
+      const [x, y] = await onCanvas(...(rest ? middle(rest) : []));
+      await limited(page.touchscreen.tap(x, y), 'a tap');
+      return;
+    }
+    case 'close':
+      await limited(page.click('#quit-button'), 'the game bar\'s Beenden');
+      return;
+    case 'wait':
+      await sleep(Number(rest));
+      await evaluate(() => true); // the page still answers
+      return;
+    case 'expect': {
+      const value = rest.slice(words[0].length).trim();
+      if (words[0] === 'title') await until(rest, async () => await title() === value);
+      else if (['tries', 'word', 'used'].includes(words[0])) {
+        await until(rest, () => reads(`${words[0]}=${value}`));
+      } else if (words[0] === 'list') await until(rest, () => reads('screen=list'));
+      else if (words[0] === 'form') await until(rest, () => shown('#start-form'));
+      else throw new Failure('nothing of that name to expect');
+      return;
+    }
+    case 'exit':
+      await until(`the program ended with ${rest}`, () => evaluate(
+          (code) => document.documentElement.dataset.schlingoEnded === code, rest));
+      return;
+    case 'stderr':
+      if (!errors.some((line) => matches(rest, line))) throw new Failure(`the console said: ${errors.join(' | ')}`);
+      return;
+    case 'written': {
+      const table = await fileBytes('Highscore.dat'), statistics = await fileBytes('Statistik.txt');
+      if (words[0] === 'nothing' && (table || statistics)) throw new Failure('a file was written');
+      if (words[0] === 'highscores') {
+        const expected = Buffer.from(words.slice(1).map((n) => ` ${n}\r\n`).join(''), 'latin1');
+        if (!table || !Buffer.from(table).equals(expected)) {
+          throw new Failure(`Highscore.dat holds ${JSON.stringify(Buffer.from(table || []).toString('latin1'))}`);
+        }
+      }
+      if (words[0] === 'statistics') {
+        const lines = Buffer.from(statistics || []).toString('latin1').split('\r\n').length - 1;
+        if (lines !== Number(words[1])) throw new Failure(`Statistik.txt has ${lines} lines`);
+      }
+      return;
+    }
+    default:
+      throw new Failure('no such step');
+    }
+  }
+
+  try {
+    for (; next < steps.length; ++next) {
+      try {
+        await step(steps[next]);
+      } catch (error) {
+        const {line, verb, rest} = steps[next];
+        throw new Failure(`line ${line} "${verb} ${rest}": ${error.message}`);
+      }
+    }
+    if (problems.length > 0) throw new Failure(problems.join('; '));
+  } finally {
+    await limited(context.close(), 'closing the page').catch(() => {});
+  }
+}
+
+const scenarios = readTable();
+const server = await serve(site);
+let browser = await launch();
+let passed = 0, failed = 0, skipped = 0;
+async function closeBrowser() {
+  const process = browser.process();
+  await limited(browser.close(), 'closing the browser', 10000).catch(() => process?.kill('SIGKILL'));
+}
+try {
+  for (const scenario of scenarios) {
+    if (only && scenario.name !== only) continue;
+    if (scenario.notOn.web) {
+      console.log(`not played: ${scenario.name} (web: ${scenario.notOn.web})`);
+      ++skipped;
+      continue;
+    }
+    const t0 = Date.now();
+    try {
+      await play(browser, server.url, scenario);
+      console.log(`passed: ${scenario.name} (${Math.round((Date.now() - t0) / 1000)} s)`);
+      ++passed;
+    } catch (error) {
+      console.log(`FAILED: ${scenario.name}: ${error.message}`);
+      ++failed;
+      // A page that spins for good may hold its browser: the next scenario
+      // gets a fresh one.
+      await closeBrowser();
+      browser = await launch();
+    }
+  }
+} finally {
+  await closeBrowser();
+  await server.close();
+}
+console.log(`web: ${passed} passed, ${failed} failed, ${skipped} not played`);
+process.exit(failed === 0 ? 0 : 1);
