@@ -105,7 +105,7 @@ bool guessingPass(Program& program) {
     std::array<int, letterCount + 1> guessed{}; // the pass's guesses, in order
     std::size_t guesses = 0;
 
-    const platform::PassInput& pass = input.beginPass();
+    const platform::PassInput& pass = input.beginPass(buttonCount);
     word.mouseX = pass.mouse.x;
     word.mouseY = pass.mouse.y;
     word.mouseButtons = pass.mouse.buttons;

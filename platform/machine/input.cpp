@@ -18,7 +18,7 @@ Input::Input(EventSource& events, Clock& clock, std::mutex& displayLock)
 
 // --- game thread ---
 
-const PassInput& Input::beginPass() {
+const PassInput& Input::beginPass(int pressPasses) {
     std::unique_lock guard(lock_);
     // What came while the last pass ran, or is still with the back end (in a
     // browser the page's events run only when the program yields), unless the
@@ -37,6 +37,16 @@ const PassInput& Input::beginPass() {
     if (active_)
         latched_.fill(false);
     pass_.mouse = mouseNow();
+    if (pressed_ != 0 && open_ && active_) {
+        if (pressPasses_ < 0)
+            pressPasses_ = pressPasses;
+        if ((pass_.mouse.buttons & pressed_) != pressed_ || pass_.mouse.status != 0) {
+            // Let go already: the pass still sees the press where it was made.
+            pass_.mouse = {pressX_, pressY_, wheel_, buttons_ | pressed_, 0, 0};
+        }
+        if (--pressPasses_ <= 0)
+            pressed_ = 0;
+    }
     return pass_;
 }
 
@@ -184,6 +194,7 @@ void Input::setActive(bool active) {
         // for the next pass to find when the window comes back.
         held_.fill(false);
         latched_.fill(false);
+        pressed_ = 0;
     }
     // A release that happened while another window had the focus never comes
     // here; a button left down would read as an endless click.
@@ -214,6 +225,12 @@ void Input::buttonChanged(int bit, bool down, bool touch) {
         keyArrived_ = true;
         changed();
     }
+    if (down && mask != buttons_ && inside_) {
+        pressed_ |= 1 << bit;
+        pressX_ = x_;
+        pressY_ = y_;
+        pressPasses_ = -1;
+    }
     changePointer([&] {
         buttons_ = mask;
         if (buttons_ == 0 && outside_)
@@ -235,6 +252,7 @@ void Input::screenOpened(int width, int height) {
     // window behind the start window) was for that window: no guess, no Esc
     // and no close request for this one.
     latched_.fill(false);
+    pressed_ = 0;
     readPos_ = writePos_;
     keyArrived_ = false;
     changed();

@@ -37,8 +37,12 @@ public:
     // Begins a pass: lets the back end deliver what is pending, then takes the
     // key table and the pointer as they are now. A press is latched until a
     // pass begins: a tap shorter than a pass is seen by exactly the one pass
-    // that begins after it, a held key by every pass while it is held.
-    const PassInput& beginPass();
+    // that begins after it, a held key by every pass while it is held. A
+    // pointer button pressed and let go again counts as held where it went
+    // down for `pressPasses` passes from the first that sees it: a quick
+    // click, a tap or an assistive tool's click is seen by as many passes as
+    // the board needs to test each of its fields.
+    const PassInput& beginPass(int pressPasses = 1);
     // Ends a pass. One that changed the game's state (took a guess, switched
     // the mode, drew a new counter) returns at once: the next pass reads that
     // state, so it must follow now. One that changed nothing and began from the
@@ -120,6 +124,9 @@ private:
     bool outside_ = false; // the last movement lay outside the client area
     int width_ = 0, height_ = 0;
     int x_ = 0, y_ = 0, buttons_ = 0, wheel_ = 0;
+    int pressed_ = 0;             // buttons pressed in the window, latched for the passes
+    int pressX_ = 0, pressY_ = 0; // where they went down
+    int pressPasses_ = -1;        // passes the latch still holds; -1: none has seen it yet
 };
 
 } // namespace schlingo::platform

@@ -325,6 +325,38 @@ TEST_F(InputTest, ButtonsWheelAndCaptureWhileHeld) {
     EXPECT_EQ(input.beginPass().mouse.status, 1) << "five buttons only";
 }
 
+TEST_F(InputTest, AClickLetGoWithinAPassIsSeenWhereItWentDownForThePassesAsked) {
+    openActive();
+    // A tap: in at (30, 220), down, up and gone again before a pass begins.
+    deliver([&] {
+        input.pointerMoved(30, 220, true);
+        input.buttonChanged(0, true, true);
+        input.buttonChanged(0, false, true);
+        input.pointerMoved(-1, -1, false);
+    });
+    for (int pass = 1; pass <= 3; ++pass) {
+        const MouseState m = input.beginPass(3).mouse;
+        EXPECT_EQ(m.status, 0) << "pass " << pass;
+        EXPECT_EQ(m.buttons, 1) << "pass " << pass;
+        EXPECT_EQ(m.x, 30);
+        EXPECT_EQ(m.y, 220);
+    }
+    EXPECT_EQ(input.beginPass(3).mouse.status, 1) << "let go after the passes asked";
+
+    // A press the pass sees still held counts as it is; one made for the old
+    // screen is not carried to a new one.
+    deliver([&] {
+        input.pointerMoved(5, 6, true);
+        input.buttonChanged(0, true);
+    });
+    EXPECT_EQ(input.beginPass(3).mouse.buttons, 1);
+    deliver([&] {
+        input.buttonChanged(0, false);
+        input.screenOpened(940, 320);
+    });
+    EXPECT_EQ(input.beginPass(3).mouse.buttons, 0);
+}
+
 TEST_F(InputTest, NewScreenAndActivationChangeResetButtons) {
     openActive();
     deliver([&] {
