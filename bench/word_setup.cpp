@@ -14,8 +14,8 @@
 #include "platform/backends/scripted/scripted_backend.hpp"
 #include "platform/seam/host.hpp"
 #include "rules/guessing_loop.hpp"
-#include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
+#include "state/letters.hpp"
 #include "state/program.hpp"
 
 #include <algorithm>

@@ -2,7 +2,6 @@
 
 #include "platform/machine/random.hpp"
 #include "platform/machine/text_file.hpp"
-#include "presentation/announcements.hpp"
 #include "state/program.hpp"
 
 namespace schlingo {
@@ -16,6 +15,27 @@ constexpr platform::Pixel listColours[16] = {
     0,        0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xAA5500, 0xAAAAAA,
     0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFFFF55, 0xFF55FF, 0xFFFF55, 0xFFFFFF,
 };
+
+// The list screen in words, for players who cannot see it.
+void announceHighscoreList(Program& program) {
+    const HighscoreTable& table = program.highscores;
+    std::string text = "Bestenliste:";
+    for (int place = 1; place <= 10; ++place) {
+        const int i = 11 - place;
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on
+        // "literal" + a temporary string.
+        text.append("\n").append(platform::numberText(place)).append(". Platz: ");
+        text.append(platform::numberText(table.newHighscores[i]));
+        if (i == table.scorePlace) {
+            text += " (Ihr Platz)";
+        }
+    }
+    if (table.scorePlace > 0) {
+        text.append("\nIhre Punktezahl: ")
+            .append(platform::numberText(table.newHighscores[table.scorePlace]));
+    }
+    program.backend.announce({text + "\nWeiter mit beliebiger Taste!", {}});
+}
 
 } // namespace
 

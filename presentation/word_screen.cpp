@@ -3,7 +3,7 @@
 #include "gamefiles/highscores.hpp"
 #include "platform/machine/text_file.hpp"
 #include "presentation/glyph_set.hpp"
-#include "rules/letters.hpp"
+#include "state/letters.hpp"
 #include "state/program.hpp"
 
 namespace schlingo {

@@ -1,13 +1,13 @@
 #include "rules/guessing_loop.hpp"
 
 #include "gamefiles/button_map.hpp"
-#include "presentation/announcements.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/letter_board.hpp"
 #include "presentation/word_screen.hpp"
-#include "rules/letters.hpp"
+#include "rules/announcements.hpp"
 #include "rules/scoring.hpp"
 #include "rules/word_reset.hpp"
+#include "state/letters.hpp"
 #include "state/program.hpp"
 
 #include <array>

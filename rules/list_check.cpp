@@ -2,8 +2,8 @@
 
 #include "platform/machine/text_codec.hpp"
 #include "platform/seam/command_line.hpp"
-#include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
+#include "state/letters.hpp"
 #include "state/program.hpp"
 
 #include <algorithm>

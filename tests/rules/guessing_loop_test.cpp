@@ -5,8 +5,8 @@
 
 #include "gamefiles/highscores.hpp"
 #include "rules/guessing_loop.hpp"
-#include "rules/letters.hpp"
 #include "rules/word_reset.hpp"
+#include "state/letters.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>

@@ -10,8 +10,8 @@
 #include "presentation/glyph_set.hpp"
 #include "presentation/letter_board.hpp"
 #include "rules/guessing_loop.hpp"
-#include "rules/letters.hpp"
 #include "rules/word_choice.hpp"
+#include "state/letters.hpp"
 #include "state/program.hpp"
 #include "support/temp_dir.hpp"
 

@@ -2,7 +2,7 @@
 // after each pass that changed something, at the end of a word and on the
 // list screen, and no more than the picture shows.
 
-#include "rules/letters.hpp"
+#include "state/letters.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "presentation/announcements.hpp"
+#include "rules/announcements.hpp"
 
 #include "gamefiles/highscores.hpp"
 #include "platform/machine/text_file.hpp"
 #include "presentation/word_screen.hpp"
 #include "rules/guessing_loop.hpp"
-#include "rules/letters.hpp"
+#include "state/letters.hpp"
 #include "state/program.hpp"
 
 #include <string>
@@ -159,26 +159,6 @@ void announceWordEnd(Program& program) {
         text += "\nDer Rechner h\xE4ngt am Galgen.";
     }
     say(program, std::move(text), board(program));
-}
-
-void announceHighscoreList(Program& program) {
-    const HighscoreTable& table = program.highscores;
-    std::string text = "Bestenliste:";
-    for (int place = 1; place <= 10; ++place) {
-        const int i = 11 - place;
-        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on
-        // "literal" + a temporary string.
-        text.append("\n").append(numberText(place)).append(". Platz: ");
-        text.append(numberText(table.newHighscores[i]));
-        if (i == table.scorePlace) {
-            text += " (Ihr Platz)";
-        }
-    }
-    if (table.scorePlace > 0) {
-        text.append("\nIhre Punktezahl: ")
-            .append(numberText(table.newHighscores[table.scorePlace]));
-    }
-    say(program, text + "\nWeiter mit beliebiger Taste!", {});
 }
 
 } // namespace schlingo

@@ -1,4 +1,4 @@
-#include "rules/letters.hpp"
+#include "state/letters.hpp"
 
 #include <cstring>
 

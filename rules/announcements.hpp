@@ -1,5 +1,5 @@
 #pragma once
-// The game screen and the list screen in German words, for players who cannot
+// The game screen in German words, for players who cannot
 // see them: every text of that kind is built here and handed to the back end
 // (Backend::announce), which may speak it or ignore it. They say what the
 // picture shows, no more: in "Blindmodus" neither hits nor used letters.
@@ -18,7 +18,5 @@ void announceTurn(Program& program, std::span<const int> guessed, bool modeSwitc
 // A word has ended by a win or a loss: its result, the hanged computer, the
 // end of the game.
 void announceWordEnd(Program& program);
-// The list screen: its ten places, the marked one and the player's score.
-void announceHighscoreList(Program& program);
 
 } // namespace schlingo
