@@ -108,7 +108,7 @@ public:
     }
 
     std::string openWindow(int width, int height, const std::string& title) override {
-        rgba_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+        shown_.clear(); // the new canvas shows black, not what the old one showed
         open_ = pageOpenWindow(width, height, cp1252ToUtf8(title).c_str()) != 0;
         if (!open_)
             return "der Browser gibt keine 2D-Zeichenfl\xe4"
@@ -196,46 +196,61 @@ private:
         }
     }
 
-    // Copies the rows the canvas does not show yet to it.
+    // Copies the rows the canvas does not show yet to it. Rows that were
+    // marked but hold what the canvas shows already (the tries counter is
+    // drawn anew every pass) are left out: every paint costs the browser a
+    // frame, and extra frames right after a key hold back the one with it.
     void paint() {
         if (!woken_ || display_ == nullptr)
             return;
         woken_ = false;
-        PresentSpan span;
-        int width = 0;
+        int first = -1, last = -1, width = 0;
         {
             std::lock_guard guard(display_->lock);
             Screen& screen = display_->screen;
             if (!screen.presentable())
                 return;
-            span = screen.takeRowsToPresent();
+            const PresentSpan span = screen.takeRowsToPresent();
             if (span.empty())
                 return;
             width = screen.presentWidth();
-            const std::size_t need = static_cast<std::size_t>(width) *
-                                     static_cast<std::size_t>(screen.presentHeight()) * 4;
-            if (rgba_.size() < need)
-                rgba_.assign(need, 0);
-            const Pixel* from = screen.pixels() + static_cast<std::size_t>(span.firstRow) *
-                                                      static_cast<std::size_t>(width);
-            std::uint8_t* to = rgba_.data();
-            const std::size_t count = static_cast<std::size_t>(span.lastRow - span.firstRow + 1) *
-                                      static_cast<std::size_t>(width);
-            for (std::size_t i = 0; i < count; ++i, to += 4) {
-                const Pixel p = from[i];
-                to[0] = static_cast<std::uint8_t>(p >> 16);
-                to[1] = static_cast<std::uint8_t>(p >> 8);
-                to[2] = static_cast<std::uint8_t>(p);
-                to[3] = 255; // the window shows red, green and blue only
+            const auto columns = static_cast<std::size_t>(width);
+            const std::size_t need = columns * static_cast<std::size_t>(screen.presentHeight());
+            if (shown_.size() != need)
+                shown_.assign(need, 0xFFFFFFFFu); // never a pixel of the frame: all rows differ
+            for (int row = span.firstRow; row <= span.lastRow; ++row) {
+                const Pixel* from = screen.pixels() + static_cast<std::size_t>(row) * columns;
+                Pixel* to = shown_.data() + static_cast<std::size_t>(row) * columns;
+                if (std::equal(from, from + columns, to))
+                    continue;
+                std::copy(from, from + columns, to);
+                if (first < 0)
+                    first = row;
+                last = row;
             }
         }
-        pagePaint(rgba_.data(), width, span.firstRow, span.lastRow - span.firstRow + 1);
+        if (first < 0)
+            return;
+        const std::size_t count =
+            static_cast<std::size_t>(last - first + 1) * static_cast<std::size_t>(width);
+        rgba_.resize(count * 4);
+        const Pixel* from = shown_.data() + static_cast<std::size_t>(first) * width;
+        std::uint8_t* to = rgba_.data();
+        for (std::size_t i = 0; i < count; ++i, to += 4) {
+            const Pixel p = from[i];
+            to[0] = static_cast<std::uint8_t>(p >> 16);
+            to[1] = static_cast<std::uint8_t>(p >> 8);
+            to[2] = static_cast<std::uint8_t>(p);
+            to[3] = 255; // the window shows red, green and blue only
+        }
+        pagePaint(rgba_.data(), width, first, last - first + 1);
     }
 
     Display* display_ = nullptr;
     bool open_ = false;
     bool woken_ = false;
-    std::vector<std::uint8_t> rgba_;
+    std::vector<Pixel> shown_;       // the frame as the canvas shows it
+    std::vector<std::uint8_t> rgba_; // rows of shown_ on their way to the canvas
     bool announced_ = false;
     std::string spoken_; // Windows-1252, the texts since the last wait
     std::string board_;
