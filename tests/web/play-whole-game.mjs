@@ -243,7 +243,13 @@ try {
   }, Array.from(list));
   await page.waitFor(() => document.getElementById('files-status').textContent.includes('ersetzt'),
                      {timeout: 5000});
-  await press_('#files-close');
+  // An Enter at once after the panel's button goes to the form's default button.
+  const backAt = await page.evaluate(() => {
+    document.getElementById('files-close').click();
+    return document.activeElement.textContent;
+  });
+  check(backAt === 'Schlingo spielen',
+        'the form has the keys back as soon as the files panel is closed', backAt);
 
   // Lists of "bär" (b and r win it, its ä stands from the start), one to
   // three times, so that the word count tells which list is played. The

@@ -475,6 +475,7 @@
   // --- the files panel -----------------------------------------------------
 
   const panel = $('files-panel');
+  let panelShown = false;
   function files() {
     return Module.schlingoFiles;
   }
@@ -513,11 +514,21 @@
     $('files-check').textContent = '';
     $('files-check').hidden = true;
     dialogOpened();
+    panelShown = true;
     panel.showModal();
   }
+  // Closed by its button the panel is gone at once, not a task later with its
+  // close event: an Enter right after it belongs to the form again.
+  function filesClosed() {
+    if (!panelShown) return;
+    panelShown = false;
+    if (panel.open) panel.close();
+    dialogClosed();
+  }
   $('files-button').addEventListener('click', showFiles);
-  $('files-close').addEventListener('click', () => panel.close());
-  panel.addEventListener('close', dialogClosed);
+  $('files-close').addEventListener('click', filesClosed);
+  // Esc's close; one that comes after the panel was opened again is stale.
+  panel.addEventListener('close', () => { if (!panel.open) filesClosed(); });
   $('files-upload').addEventListener('change', async (event) => {
     const file = event.target.files[0];
     if (!file) return;
@@ -533,7 +544,7 @@
   function showFilesList(report) {
     const status = $('files-status').textContent;
     const chosen = $('files-upload-target').value;
-    panel.close();
+    filesClosed();
     showFiles();
     $('files-status').textContent = status;
     $('files-upload-target').value = chosen;
