@@ -10,6 +10,25 @@ import {createRequire} from 'node:module';
 const require = createRequire(import.meta.url);
 const puppeteer = require('puppeteer-core');
 
+// A test's checks, one line a failure; `check.end()` prints "N passed, N
+// failed" and ends the process, non-zero on a failure.
+export function checks() {
+  let passed = 0, failed = 0;
+  const check = (ok, what, seen) => {
+    if (ok) ++passed;
+    else {
+      ++failed;
+      console.log(`FAILED: ${what}` + (seen === undefined ? '' : ` (seen: ${JSON.stringify(seen)})`));
+    }
+    return ok;
+  };
+  check.end = () => {
+    console.log(`${passed} passed, ${failed} failed`);
+    process.exit(failed === 0 ? 0 : 1);
+  };
+  return check;
+}
+
 const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.png': 'image/png', '.data': 'application/octet-stream',

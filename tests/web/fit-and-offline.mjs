@@ -8,18 +8,10 @@
 //
 // Ends with "N passed, N failed", one check a line; exits non-zero on a failure.
 import path from 'node:path';
-import {field, launch, serve, startForm} from './browser.mjs';
+import {checks, field, launch, serve, startForm} from './browser.mjs';
 
 const site = path.resolve(process.argv[2] || 'dist/web');
-let passed = 0, failed = 0;
-function check(ok, what, seen) {
-  if (ok) ++passed;
-  else {
-    ++failed;
-    console.log(`FAILED: ${what}` + (seen === undefined ? '' : ` (seen: ${JSON.stringify(seen)})`));
-  }
-  return ok;
-}
+const check = checks();
 
 const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
 // The canvas's box in CSS pixels and the window's size.
@@ -136,5 +128,4 @@ try {
   await server.close().catch(() => {});
 }
 for (const problem of problems) check(false, problem);
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);
+check.end();

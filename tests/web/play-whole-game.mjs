@@ -24,7 +24,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import {createRequire} from 'node:module';
-import {field, serve} from './browser.mjs';
+import {checks, field, serve} from './browser.mjs';
 import {open} from './engines.mjs';
 
 const args = process.argv.slice(2);
@@ -43,15 +43,7 @@ const site = path.resolve(args[0] || 'dist/web');
 const viewport = touch === 'portrait' ? {width: 390, height: 844}
   : touch === 'landscape' ? {width: 844, height: 390} : {width: 1280, height: 800};
 
-let passed = 0, failed = 0;
-function check(ok, what, seen) {
-  if (ok) ++passed;
-  else {
-    ++failed;
-    console.log(`FAILED: ${what}` + (seen === undefined ? '' : ` (seen: ${JSON.stringify(seen)})`));
-  }
-  return ok;
-}
+const check = checks();
 const latin1 = (text) => Buffer.from(text, 'latin1');
 const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
@@ -496,5 +488,4 @@ try {
   await server.close();
 }
 for (const problem of problems) check(false, problem);
-console.log(`${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);
+check.end();
