@@ -190,7 +190,6 @@ const SchlingoGame = (() => {
   $('restart').addEventListener('click', () => location.reload());
 
   return {
-    canvas,
     open,
     setTitle: utf8Title,
     gameActive,

@@ -119,5 +119,5 @@ const SchlingoTabs = (() => {
   sessionStorage.removeItem('schlingo-take-over');
   play(takeOver ? {steal: true} : {ifAvailable: true});
 
-  return {stop};
+  return {}; // nothing calls the tabs' agreement: it calls the rest
 })();
