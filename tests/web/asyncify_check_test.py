@@ -38,6 +38,12 @@ PROGRAM = r'''
   (func $game::viaLocal (param $this i32) (local $f i32)
     (local.set $f (i32.load offset=0 (i32.load (local.get $this))))
     (call_indirect (type $method) (local.get $this) (local.get $f)))
+  (func $game::viaConstantWaits (param $this i32)
+    (call_indirect (type $method) (local.get $this) (i32.const 1)))
+  (func $game::viaConstantQuiet (param $this i32)
+    (call_indirect (type $method) (local.get $this) (i32.const 2)))
+  (func $game::viaParameter (param $this i32) (param $f i32)
+    (call_indirect (type $method) (local.get $this) (local.get $f)))
   (func $fwrite (param $file i32)
     (call_indirect (type $method) (local.get $file) (i32.load offset=36 (local.get $file))))
   (func $main (export "main")
@@ -45,6 +51,9 @@ PROGRAM = r'''
     (call $game::viaWaitingSlot (i32.const 0))
     (call $game::viaQuietSlot (i32.const 0))
     (call $game::viaLocal (i32.const 0))
+    (call $game::viaConstantWaits (i32.const 0))
+    (call $game::viaConstantQuiet (i32.const 0))
+    (call $game::viaParameter (i32.const 0) (i32.const 2))
     (call $fwrite (i32.const 64)))
 )
 '''
@@ -72,19 +81,23 @@ class AsyncifyCheck(unittest.TestCase):
     def test_the_callers_of_a_waiting_virtual_method_must_be_woven(self):
         status, complaints = checked([])
         self.assertEqual(status, 1)
-        for name in ('game::viaWaitingSlot', 'game::viaLocal', 'main'):
+        # A pointer from anywhere may be any method of its type.
+        for name in ('game::viaWaitingSlot', 'game::viaLocal', 'game::viaConstantWaits',
+                     'game::viaParameter', 'main'):
             self.assertIn(f'check: {name} may wait', complaints)
-        # Another slot of the same type, and the C library's stream calls,
-        # reach no wait.
-        self.assertNotIn('viaQuietSlot', complaints)
-        self.assertNotIn('fwrite', complaints)
+        # Another slot of the same type, a constant slot of a quiet method,
+        # and the C library's stream calls reach no wait.
+        for name in ('viaQuietSlot', 'viaConstantQuiet', 'fwrite'):
+            self.assertNotIn(name, complaints)
 
     def test_a_program_woven_where_it_waits_passes(self):
-        status, complaints = checked(['game::viaWaitingSlot', 'game::viaLocal', 'main'])
+        status, complaints = checked(['game::viaWaitingSlot', 'game::viaLocal',
+                                      'game::viaConstantWaits', 'game::viaParameter', 'main'])
         self.assertEqual((status, complaints), (0, ''))
 
     def test_one_caller_left_out_is_named_alone(self):
-        status, complaints = checked(['game::viaWaitingSlot', 'main'])
+        status, complaints = checked(['game::viaWaitingSlot', 'game::viaConstantWaits',
+                                      'game::viaParameter', 'main'])
         self.assertEqual(status, 1)
         self.assertEqual([line.split(' may wait')[0] for line in complaints.splitlines()],
                          ['asyncify check: game::viaLocal'])
