@@ -225,7 +225,9 @@ class Program:
             return True
         if virtual[0] == 'slot':
             return self.slot_of[f] == virtual[1]
-        return bool(virtual[1] & self.vtable_slots[f])
+        # (A function found in no vtable may still be in one this reading
+        # missed: it counts at every offset.)
+        return not self.vtable_slots[f] or bool(virtual[1] & self.vtable_slots[f])
 
 
 def check(program, awaits):
