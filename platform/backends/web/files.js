@@ -12,6 +12,8 @@
 // with its files in memory, the page is told once ("failed"), and the next
 // save that works writes everything still missing. Nothing here ever makes
 // the game wait for an answer that does not come.
+const SchlingoFiles = (() => {
+'use strict';
 var schlingoProgramFolder = '/schlingo';
 var schlingoWorkFolder = '/Schlingo';
 var schlingoShippedFiles = ['allgemeine Wörter.txt', 'Städte.txt', 'Länder.txt', 'Berufe.txt',
@@ -369,3 +371,5 @@ Module['schlingoFiles'] = {
     return settled();
   }
 };
+return Module['schlingoFiles'];
+})();

@@ -4,6 +4,8 @@
 #   WEB      platform/backends/web
 #   PROGRAM  the linked schlingo.js (schlingo.wasm and schlingo.data beside it)
 #   ICONS    the folder of schlingo-48/192/512.png
+#   INPUT    platform/seam/input_event.hpp, whose event kinds and named keys
+#            the page hands to the program by number
 #
 # The program, its data and the page's script go out gzip-compressed and are
 # unpacked by the page itself, so that a host that compresses nothing still
@@ -48,15 +50,67 @@ function(compress from to)
   file(RENAME ${to}.tmp ${to})
 endfunction()
 
-# The page's scripts as one: the layout first, then the page that uses it.
+# The numbers the page hands to the program for its events, read from the
+# program's own header, so that the two cannot drift apart: the enum's names
+# in order, numbered from 0. A name with a value of its own, or a header the
+# reading no longer finds the enums in, fails the build.
+file(READ ${INPUT} _header)
+function(enum_names enum out)
+  if(NOT _header MATCHES "enum class ${enum}[^{]*{([^}]*)}")
+    message(FATAL_ERROR "${INPUT}: no enum ${enum}")
+  endif()
+  string(REGEX REPLACE "//[^\n]*" "" _body "${CMAKE_MATCH_1}")
+  string(REGEX REPLACE "[ \t\n]" "" _body "${_body}")
+  string(REGEX REPLACE ",$" "" _body "${_body}")
+  string(REPLACE "," ";" _names "${_body}")
+  foreach(_name ${_names})
+    if(NOT _name MATCHES "^[A-Za-z][A-Za-z0-9]*$")
+      message(FATAL_ERROR "${INPUT}: ${enum}'s ${_name} is not a plain name numbered in order")
+    endif()
+  endforeach()
+  set(${out} ${_names} PARENT_SCOPE)
+endfunction()
+enum_names("Kind" _kinds)
+enum_names("NamedKey" _named)
+set(_number 0)
+set(_kind_items "")
+foreach(_name ${_kinds})
+  list(APPEND _kind_items "${_name}: ${_number}")
+  math(EXPR _number "${_number} + 1")
+endforeach()
+list(JOIN _kind_items ", " _kind_items)
+list(JOIN _named "', '" _named_items)
+set(_input "const SchlingoInput = (() => {
+  'use strict';
+  return {kinds: {${_kind_items}}, namedKeys: ['${_named_items}']};
+})();
+")
+
+# The page's scripts as one, each after those it uses at once: the state
+# they share, the event door, the windows, the face the program calls, and
+# last the tabs' agreement, which starts the program.
+set(_modules fit.js state.js events.js game.js form.js boxes.js files-panel.js board.js face.js
+    tabs.js)
 set(_bundle ${_program_dir}/schlingo-page.bundle.js)
-file(READ ${PAGE}/schlingo-fit.js _fit)
-file(READ ${PAGE}/schlingo-page.js _page)
-set(_scripts "${_fit}\n${_page}")
-# Whole-line comments and indentation go (the scripts hold no multi-line
-# strings); gzip then packs about a quarter less.
+set(_scripts "${_input}")
+foreach(_module ${_modules})
+  file(READ ${PAGE}/${_module} _text)
+  # An event kind the header does not have would reach the program as 0.
+  string(REGEX MATCHALL "kinds\\.[A-Za-z0-9]+" _used "${_text}")
+  foreach(_use ${_used})
+    string(REPLACE "kinds." "" _use "${_use}")
+    if(NOT _use IN_LIST _kinds)
+      message(FATAL_ERROR "${PAGE}/${_module}: kinds.${_use} is no kind of ${INPUT}")
+    endif()
+  endforeach()
+  string(APPEND _scripts "${_text}\n")
+endforeach()
+# Comments, indentation and blank lines go (the scripts hold no multi-line
+# strings, and no string holds " //"); gzip then packs about a quarter less.
 string(REGEX REPLACE "\n[ \t]*//[^\n]*" "" _scripts "${_scripts}")
+string(REGEX REPLACE "([];{},()]) +//[^\n]*" "\\1" _scripts "${_scripts}")
 string(REGEX REPLACE "\n[ \t]+" "\n" _scripts "${_scripts}")
+string(REGEX REPLACE "\n\n+" "\n" _scripts "${_scripts}")
 file(WRITE ${_bundle}.tmp "${_scripts}")
 configure_file(${_bundle}.tmp ${_bundle} COPYONLY)
 compress(${_bundle} ${SITE}/schlingo-page.js.gz)

@@ -2,8 +2,8 @@
 // handled by JavaScript while the game's WebAssembly waits in an await
 // (Asyncify), and they reach the input through schlingo_event below, the
 // door. The page itself (the canvas, the start form, the dialogs, the files)
-// lives in page/schlingo-page.js; every call here goes through its
-// `SchlingoPage` object.
+// lives in page/; every call here goes through its `SchlingoPage` object
+// (page/face.js).
 //
 // A window that cannot be made: the page's canvas gives no 2D context. A test
 // makes that happen by replacing HTMLCanvasElement.prototype.getContext with
@@ -52,10 +52,12 @@ EM_JS(void, pageAnnounce, (const char* text, const char* board), {
 EM_ASYNC_JS(void, pageAwaitEvents, (double ms), {
     await SchlingoPage.awaitEvents(ms);
 });
-EM_ASYNC_JS(int, pageMessage, (const char* text, const char* title, int question, int yesNoCancel,
-                               int ownedByForm), {
+// Every box is modal to the whole page, so which window owns it changes
+// nothing there.
+EM_ASYNC_JS(int, pageMessage, (const char* text, const char* title, int question,
+                               int yesNoCancel), {
     return await SchlingoPage.message(UTF8ToString(text), UTF8ToString(title), question !== 0,
-                                      yesNoCancel !== 0, ownedByForm !== 0);
+                                      yesNoCancel !== 0);
 });
 EM_JS(void, pageOpenForm, (const char* title, int width, int height, const char* controls), {
     SchlingoPage.openForm(UTF8ToString(title), width, height, UTF8ToString(controls));
@@ -150,8 +152,7 @@ public:
         const bool question = box.buttons == MessageBox::Buttons::YesNoCancel;
         const int answer = pageMessage(
             cp1252MessageToUtf8(box.text).c_str(), cp1252MessageToUtf8(box.title).c_str(),
-            box.icon == MessageBox::Icon::Question ? 1 : 0, question ? 1 : 0,
-            box.owner == MessageBox::Owner::StartWindow ? 1 : 0);
+            box.icon == MessageBox::Icon::Question ? 1 : 0, question ? 1 : 0);
         switch (answer) {
         case 1:
             return MessageAnswer::Yes;

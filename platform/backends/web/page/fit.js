@@ -1,9 +1,9 @@
 // How the page fits any screen from 320 CSS pixels up: the game's scale, the
-// start form's layout, and the full-screen button. schlingo-page.js calls
-// SchlingoFit.game and SchlingoFit.form; nothing here talks to the program.
-'use strict';
-
-window.SchlingoFit = (function () {
+// start form's layout, and the full-screen button. The game window and the
+// start form call SchlingoFit.game and SchlingoFit.form; nothing here talks
+// to the program.
+const SchlingoFit = (() => {
+  'use strict';
   const $ = (id) => document.getElementById(id);
   const coarse = matchMedia('(pointer: coarse)');
 

@@ -1,6 +1,7 @@
-// The list check for the page's files panel: after an upload the page asks
-// for the report of the list it replaced. The check only reads the working
-// folder, so it may run while the game waits in the middle of a word.
+// The list check for the page's files panel, beside the command line's: after
+// an upload the page asks for the report of the list it replaced. The check
+// only reads the working folder, so it may run while the game waits in the
+// middle of a word.
 #include "rules/list_check.hpp"
 #include "rules/word_choice.hpp"
 

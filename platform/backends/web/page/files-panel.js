@@ -1,0 +1,86 @@
+// The files panel: the working folder's files to download, and a word list
+// to replace by one of the player's own, checked at once.
+const SchlingoFilesPanel = (() => {
+  'use strict';
+  const $ = (id) => document.getElementById(id);
+
+  const panel = $('files-panel');
+  let panelShown = false;
+  function files() {
+    return Module.schlingoFiles;
+  }
+  function showFiles() {
+    const list = $('files-list');
+    list.textContent = '';
+    files().names().forEach((name) => {
+      const item = document.createElement('li');
+      const link = document.createElement('a');
+      link.textContent = name;
+      link.href = '#';
+      link.dataset.file = name;
+      link.addEventListener('click', (event) => {
+        event.preventDefault();
+        const blob = new Blob([files().read(name)], {type: 'application/octet-stream'});
+        const url = URL.createObjectURL(blob);
+        const save = document.createElement('a');
+        save.href = url;
+        save.download = name;
+        document.body.appendChild(save);
+        save.click();
+        save.remove();
+        setTimeout(() => URL.revokeObjectURL(url), 10000);
+      });
+      item.appendChild(link);
+      list.appendChild(item);
+    });
+    const target = $('files-upload-target');
+    target.textContent = '';
+    files().shipped.filter((name) => name.endsWith('.txt')).forEach((name) => {
+      const option = document.createElement('option');
+      option.value = option.textContent = name;
+      target.appendChild(option);
+    });
+    $('files-status').textContent = '';
+    $('files-check').textContent = '';
+    $('files-check').hidden = true;
+    SchlingoBoxes.opened();
+    panelShown = true;
+    panel.showModal();
+  }
+  // Closed by its button the panel is gone at once, not a task later with its
+  // close event: an Enter right after it belongs to the form again.
+  function filesClosed() {
+    if (!panelShown) return;
+    panelShown = false;
+    if (panel.open) panel.close();
+    SchlingoBoxes.closed();
+  }
+  $('files-button').addEventListener('click', showFiles);
+  $('files-close').addEventListener('click', filesClosed);
+  // Esc's close; one that comes after the panel was opened again is stale.
+  panel.addEventListener('close', () => { if (!panel.open) filesClosed(); });
+  $('files-upload').addEventListener('change', async (event) => {
+    const file = event.target.files[0];
+    if (!file) return;
+    const name = $('files-upload-target').value;
+    // The bytes as they are: the game finds their encoding when it reads them.
+    files().write(name, new Uint8Array(await file.arrayBuffer()));
+    await files().saved();
+    event.target.value = '';
+    $('files-status').textContent = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
+        'sobald ihre Wörterdatei im Startfenster gewählt wird.';
+    showFilesList(files().check(name));
+  });
+  function showFilesList(report) {
+    const status = $('files-status').textContent;
+    const chosen = $('files-upload-target').value;
+    filesClosed();
+    showFiles();
+    $('files-status').textContent = status;
+    $('files-upload-target').value = chosen;
+    $('files-check').textContent = report;
+    $('files-check').hidden = !report;
+  }
+
+  return {}; // the panel is the player's: nothing else calls it
+})();

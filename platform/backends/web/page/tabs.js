@@ -1,0 +1,123 @@
+// One tab plays: the tabs of this site agree on one player, the one that
+// loads the program; a tab that another takes over stops for good.
+const SchlingoTabs = (() => {
+  'use strict';
+  const $ = (id) => document.getElementById(id);
+  const state = SchlingoState;
+  const canvas = $('screen');
+  const box = $('message-box');
+  const panel = $('files-panel');
+
+  // The tabs of this site agree on one player: through the Web Locks API
+  // where the browser offers it (a secure context), else by asking over a
+  // BroadcastChannel whether a tab plays. Either way the files store writes
+  // only for the tab that claimed the working folder last (files.js), so two
+  // tabs never both write, even when they start at the same moment.
+  const player = {id: Math.random().toString(36).slice(2) + Date.now().toString(36), since: 0};
+  const channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel('schlingo') : null;
+  let playing = false;
+  let answer = null; // the wait for a playing tab to say so
+  if (channel) {
+    channel.onmessage = (event) => {
+      const message = event.data || {};
+      if (message.from === player.id || state.stopped) return;
+      if (message.type === 'who' && playing) channel.postMessage({type: 'here', from: player.id});
+      else if (message.type === 'here' && answer) answer(true);
+      // Of two tabs that claim at once, the later claim plays, as in files.js.
+      else if (message.type === 'claimed' && playing && (message.since > player.since ||
+               (message.since === player.since && message.from > player.id))) stop();
+    };
+  }
+
+  function stop() {
+    state.stopped = true;
+    playing = false;
+    SchlingoEvents.drop();
+    if (box.open) box.close();
+    if (panel.open) panel.close();
+    for (const id of ['start-form', 'game', 'ended', 'busy', 'loading']) $(id).hidden = true;
+    $('files-button').disabled = true;
+    $('stolen').hidden = false;
+  }
+
+  // How saving goes, from files.js: said once on the page, never in a box;
+  // the player may put the notice away.
+  function savingChanged(state) {
+    if (state === 'taken') stop();
+    else $('save-failed').hidden = state !== 'failed';
+  }
+  $('save-failed-close').addEventListener('click', () => {
+    $('save-failed').hidden = true;
+    if (state.windowOpen && state.dialogsOpen === 0) canvas.focus({preventScroll: true});
+  });
+
+  function load() {
+    playing = true;
+    player.since = Date.now() + Math.random();
+    if (channel) channel.postMessage({type: 'claimed', from: player.id, since: player.since});
+    $('busy').hidden = true;
+    $('loading').hidden = false;
+    window.Module = {
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+      schlingoPlayer: player,
+      schlingoSaving: savingChanged,
+      onRuntimeInitialized() {
+        $('files-button').disabled = false;
+      }
+    };
+    SchlingoBoot.start(window.Module);
+  }
+
+  function busy() {
+    $('loading').hidden = true;
+    $('busy').hidden = false;
+    $('take-over').focus();
+  }
+
+  // Without locks: a playing tab answers within a few milliseconds, even in
+  // the background.
+  async function playUnlocked(takeOver) {
+    if (!takeOver && channel) {
+      const elsewhere = await new Promise((resolve) => {
+        answer = resolve;
+        channel.postMessage({type: 'who', from: player.id});
+        setTimeout(() => resolve(false), 300);
+      });
+      answer = null;
+      if (elsewhere) {
+        busy();
+        return;
+      }
+    }
+    load();
+  }
+
+  function play(options) {
+    if (!navigator.locks) {
+      playUnlocked(!!options.steal);
+      return;
+    }
+    navigator.locks.request('schlingo', options, (lock) => {
+      if (!lock) {
+        busy();
+        return null;
+      }
+      load();
+      return SchlingoEvents.never; // held for the page's life
+    }).catch((error) => {
+      if (error && error.name === 'AbortError') stop();
+    });
+  }
+  $('take-over').addEventListener('click', () => play({steal: true}));
+  $('take-back').addEventListener('click', () => {
+    sessionStorage.setItem('schlingo-take-over', '1');
+    location.reload();
+  });
+
+  const takeOver = sessionStorage.getItem('schlingo-take-over') === '1';
+  sessionStorage.removeItem('schlingo-take-over');
+  play(takeOver ? {steal: true} : {ifAvailable: true});
+
+  return {}; // nothing calls the tabs' agreement: it calls the rest
+})();
