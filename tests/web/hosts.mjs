@@ -1,0 +1,208 @@
+// The static hosts the browser edition is tried on, each a profile name:
+//   heuristic   dates only, as python's server (browsers guess a lifetime)
+//   redirect    /index.html answered with a 301 to the folder
+//   encoded     .gz files sent with Content-Encoding: gzip
+//   no-store    Cache-Control: no-store on everything
+//   etag        an ETag and no date
+//   year        max-age of a year on everything
+//   folder      the game at /spiele/schlingo/
+//   two-builds  two different builds at /a/ and /b/ of one host
+//   nginx       Debian's nginx with a config of its own
+//   lan         plain http where the browser sees no secure context
+// host(profile, site) starts one (closed by its close()); revisits() is what
+// follows a whole game on it: a second visit, a reload and a visit with the
+// host gone, each of which must reach a word.
+import {spawn} from 'node:child_process';
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+import {serve} from './browser.mjs';
+
+export const profiles = ['heuristic', 'redirect', 'encoded', 'no-store', 'etag', 'year', 'folder',
+                         'two-builds', 'nginx', 'lan'];
+
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
+
+// A copy of the site that is another build: one byte more in its page, and
+// its worker told so.
+export function otherBuild(site, to) {
+  fs.cpSync(site, to, {recursive: true});
+  const page = path.join(to, 'index.html');
+  const before = sha256(fs.readFileSync(page));
+  fs.appendFileSync(page, '\n');
+  const worker = path.join(to, 'schlingo-sw.js');
+  const code = fs.readFileSync(worker, 'utf8');
+  const changed = code.replace(before, sha256(fs.readFileSync(page)))
+    .replace(/const build = '([0-9a-f]+)'/, (_, build) => `const build = '${sha256(build).slice(0, 16)}'`);
+  if (changed === code) throw new Error(`${worker}: no hash of index.html to change`);
+  fs.writeFileSync(worker, changed);
+}
+
+// A port of 20000-20999 nobody listens on just now.
+async function freePort() {
+  for (;;) {
+    const port = 20000 + Math.floor(Math.random() * 1000);
+    const free = await new Promise((resolve) => {
+      const probe = net.createServer().once('error', () => resolve(false))
+        .listen(port, '127.0.0.1', () => probe.close(() => resolve(true)));
+    });
+    if (free) return port;
+  }
+}
+
+// Debian's nginx as it comes, but with a config, logs and temp files of its
+// own; every response's size goes to its access log, which sent() adds up.
+async function nginx(site) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-nginx-'));
+  const port = await freePort();
+  const temp = ['client_body', 'proxy', 'fastcgi', 'uwsgi', 'scgi']
+    .map((kind) => `${kind}_temp_path ${dir}/${kind};`).join('\n  ');
+  fs.writeFileSync(path.join(dir, 'nginx.conf'), `
+${process.getuid && process.getuid() === 0 ? 'user root;' : ''}
+worker_processes 1;
+pid ${dir}/nginx.pid;
+error_log ${dir}/error.log;
+events { worker_connections 64; }
+http {
+  include /etc/nginx/mime.types;
+  log_format sizes '$bytes_sent';
+  access_log ${dir}/access.log sizes;
+  ${temp}
+  server {
+    listen 127.0.0.1:${port};
+    root ${site};
+  }
+}
+`);
+  const process_ = spawn('nginx', ['-c', path.join(dir, 'nginx.conf'), '-g', 'daemon off;'],
+                         {stdio: ['ignore', 'ignore', 'inherit']});
+  const exited = new Promise((resolve) => process_.once('exit', resolve));
+  for (let tries = 0; ; ++tries) {
+    const up = await new Promise((resolve) => {
+      const socket = net.connect(port, '127.0.0.1', () => socket.end(() => resolve(true)));
+      socket.once('error', () => resolve(false));
+    });
+    if (up) break;
+    if (tries > 100 || process_.exitCode !== null) throw new Error('nginx did not start');
+    await pause(50);
+  }
+  let closed = null;
+  return {
+    url: `http://127.0.0.1:${port}/`,
+    sent: () => {
+      const log = path.join(dir, 'access.log');
+      return fs.existsSync(log) ? fs.readFileSync(log, 'utf8').split('\n')
+        .reduce((sum, line) => sum + (Number(line) || 0), 0) : 0;
+    },
+    close: () => closed || (closed = (async () => {
+      process_.kill('SIGQUIT');
+      const timer = setTimeout(() => process_.kill('SIGKILL'), 3000);
+      await exited;
+      clearTimeout(timer);
+      fs.rmSync(dir, {recursive: true, force: true});
+    })())
+  };
+}
+
+export async function host(profile, site) {
+  if (profile === 'nginx') return {...await nginx(site), profile, plain: false};
+  const switches = {
+    heuristic: {}, redirect: {redirect: true}, encoded: {encoded: true},
+    'no-store': {cache: 'no-store'}, etag: {cache: 'etag'}, year: {cache: 'year'},
+    folder: {folder: 'spiele/schlingo/'}, 'two-builds': {folder: 'a/'}, lan: {plain: true}
+  }[profile];
+  if (!switches) throw new Error(`no host profile ${profile}`);
+  let root = site, temp = null;
+  if (switches.folder) {
+    temp = root = fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-host-'));
+    fs.cpSync(site, path.join(root, switches.folder), {recursive: true});
+    if (profile === 'two-builds') otherBuild(site, path.join(root, 'b'));
+  }
+  const server = await serve(root, switches);
+  const close = server.close;
+  return {
+    ...server, profile, plain: Boolean(switches.plain),
+    other: profile === 'two-builds' ? new URL('../b/', server.url).href : null,
+    close: async () => {
+      await close();
+      if (temp) fs.rmSync(temp, {recursive: true, force: true});
+    }
+  };
+}
+
+// What the host sent until it has been quiet for a second (the service
+// worker fetches its copy after the page has started).
+export async function settled(server) {
+  let last = -1;
+  for (let end = Date.now() + 15000; Date.now() < end && server.sent() !== last;) {
+    last = server.sent();
+    await pause(1000);
+  }
+  return last;
+}
+
+// A visit that plays: the start form, Enter, Enter on each box, a word.
+async function plays(page, go) {
+  try {
+    await go();
+    await page.waitFor(() => !document.getElementById('start-form').hidden, {timeout: 15000});
+    await page.press('Enter');
+    for (let end = Date.now() + 15000; ;) {
+      const [box, game] = await page.evaluate(() => [document.getElementById('message-box').open,
+                                                     !document.getElementById('game').hidden]);
+      if (game && !box) return true;
+      if (Date.now() > end) return false;
+      if (box) await page.press('Enter');
+      await pause(100);
+    }
+  } catch {
+    return false;
+  }
+}
+
+const controlled = (page) => page.evaluate(() => Boolean(navigator.serviceWorker &&
+                                                          navigator.serviceWorker.controller));
+// The caches of every copy of the game on the origin.
+const gameCaches = (page) => page.evaluate(async () =>
+  (await caches.keys()).filter((name) => name.startsWith('schlingo')));
+
+// After a whole game on `server` in `browser` (its tabs closed): another
+// build first where the host has one, then the three visits. Prints
+// "visits: second yes, reload yes, offline yes" (offline "n/a" where no
+// worker can run) and checks each.
+export async function revisits(browser, server, check) {
+  const page = await browser.newPage();
+  if (server.other) {
+    const other = await plays(page, () => page.goto(server.other));
+    check(other, 'the other build plays beside this one');
+    // Its worker in charge, and so done with whatever it clears away.
+    await page.waitFor(() => Promise.race([
+      navigator.serviceWorker.ready.then((r) => r.active.state === 'activated'),
+      new Promise((resolve) => setTimeout(() => resolve(false), 500))]), {timeout: 15000})
+      .catch(() => {});
+  }
+  const second = await plays(page, () => page.goto(server.url));
+  check(second, `${server.profile}: the second visit plays`);
+  if (!server.plain) {
+    check(await controlled(page).catch(() => false),
+          `${server.profile}: the second visit comes from the offline copy`);
+  }
+  if (server.other) {
+    const names = await gameCaches(page).catch((error) => [String(error)]);
+    check(names.length === 2, 'each build keeps one copy of its own', names);
+  }
+  const reload = await plays(page, () => page.reload());
+  check(reload, `${server.profile}: the reload plays`);
+  let offline = 'n/a';
+  if (!server.plain) {
+    await server.close();
+    offline = await plays(page, () => page.goto(server.url));
+    check(offline, `${server.profile}: the visit with the host gone plays`);
+  }
+  const said = (ok) => (ok === 'n/a' ? ok : ok ? 'yes' : 'no');
+  console.log(`visits: second ${said(second)}, reload ${said(reload)}, offline ${said(offline)}`);
+  await page.close();
+}
