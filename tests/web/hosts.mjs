@@ -9,6 +9,8 @@
 //   two-builds  two different builds at /a/ and /b/ of one host
 //   nginx       Debian's nginx with a config of its own
 //   lan         plain http where the browser sees no secure context
+//   half-upload one file of the site not yet the build's (its icon), so
+//               no offline copy can be made: the game plays online
 // host(profile, site) starts one (closed by its close()); revisits() is what
 // follows a whole game on it: a second visit, a reload and a visit with the
 // host gone, each of which must reach a word.
@@ -21,7 +23,11 @@ import path from 'node:path';
 import {serve} from './browser.mjs';
 
 export const profiles = ['heuristic', 'redirect', 'encoded', 'no-store', 'etag', 'year', 'folder',
-                         'two-builds', 'nginx', 'lan'];
+                         'two-builds', 'nginx', 'lan', 'half-upload'];
+
+// What the offline copy holds.
+const kept = ['index.html', 'schlingo.css', 'schlingo-48.png', 'schlingo.webmanifest',
+              'schlingo-page.js.gz', 'schlingo.js.gz', 'schlingo.wasm.gz', 'schlingo.data.gz'];
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
@@ -112,7 +118,8 @@ export async function host(profile, site) {
   const switches = {
     heuristic: {}, redirect: {redirect: true}, encoded: {encoded: true},
     'no-store': {cache: 'no-store'}, etag: {cache: 'etag'}, year: {cache: 'year'},
-    folder: {folder: 'spiele/schlingo/'}, 'two-builds': {folder: 'a/'}, lan: {plain: true}
+    folder: {folder: 'spiele/schlingo/'}, 'two-builds': {folder: 'a/'}, lan: {plain: true},
+    'half-upload': {folder: 'neu/'}
   }[profile];
   if (!switches) throw new Error(`no host profile ${profile}`);
   let root = site, temp = null;
@@ -120,11 +127,12 @@ export async function host(profile, site) {
     temp = root = fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-host-'));
     fs.cpSync(site, path.join(root, switches.folder), {recursive: true});
     if (profile === 'two-builds') otherBuild(site, path.join(root, 'b'));
+    if (profile === 'half-upload') fs.appendFileSync(path.join(root, 'neu/schlingo-48.png'), 'x');
   }
   const server = await serve(root, switches);
   const close = server.close;
   return {
-    ...server, profile, plain: Boolean(switches.plain),
+    ...server, profile, plain: Boolean(switches.plain), copy: profile !== 'half-upload',
     other: profile === 'two-builds' ? new URL('../b/', server.url).href : null,
     close: async () => {
       await close();
@@ -165,9 +173,17 @@ async function plays(page, go) {
 
 const controlled = (page) => page.evaluate(() => Boolean(navigator.serviceWorker &&
                                                           navigator.serviceWorker.controller));
-// The caches of every copy of the game on the origin.
-const gameCaches = (page) => page.evaluate(async () =>
-  (await caches.keys()).filter((name) => name.startsWith('schlingo')));
+// For the folder of `url`: how many of the kept files each cache of the
+// origin holds that has any of them.
+const copies = (page, url) => page.evaluate(async (url, kept) => {
+  const found = [];
+  for (const name of await caches.keys()) {
+    const urls = (await (await caches.open(name)).keys()).map((request) => request.url);
+    const held = kept.filter((file) => urls.includes(new URL(file, url).href)).length;
+    if (held > 0) found.push(held);
+  }
+  return found;
+}, url, kept);
 
 // After a whole game on `server` in `browser` (its tabs closed): another
 // build first where the host has one, then the three visits. Prints
@@ -186,19 +202,24 @@ export async function revisits(browser, server, check) {
   }
   const second = await plays(page, () => page.goto(server.url));
   check(second, `${server.profile}: the second visit plays`);
-  if (!server.plain) {
+  const worker = !server.plain && server.copy;
+  if (worker) {
     check(await controlled(page).catch(() => false),
           `${server.profile}: the second visit comes from the offline copy`);
   }
-  if (server.other) {
-    const names = await gameCaches(page).catch((error) => [String(error)]);
-    check(names.length === 2, 'each build keeps one copy of its own', names);
+  // One whole copy per folder, and none at all where it cannot be made.
+  for (const url of [server.url, server.other].filter((url) => url && !server.plain)) {
+    const held = await copies(page, url).catch((error) => String(error));
+    check(JSON.stringify(held) === JSON.stringify(server.copy ? [kept.length] : []),
+          `${server.profile}: ${url} has ${server.copy ? 'one whole copy' : 'no copy'}`, held);
   }
   const reload = await plays(page, () => page.reload());
   check(reload, `${server.profile}: the reload plays`);
   let offline = 'n/a';
-  if (!server.plain) {
+  if (worker) {
     await server.close();
+    // Only the worker may answer, not the HTTP cache.
+    if (page.httpCache) await page.httpCache(false);
     offline = await plays(page, () => page.goto(server.url));
     check(offline, `${server.profile}: the visit with the host gone plays`);
   }
