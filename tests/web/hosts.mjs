@@ -114,7 +114,7 @@ http {
 }
 
 export async function host(profile, site) {
-  if (profile === 'nginx') return {...await nginx(site), profile, plain: false};
+  if (profile === 'nginx') return {...await nginx(site), profile, plain: false, copy: true};
   const switches = {
     heuristic: {}, redirect: {redirect: true}, encoded: {encoded: true},
     'no-store': {cache: 'no-store'}, etag: {cache: 'etag'}, year: {cache: 'year'},
