@@ -9,6 +9,7 @@
 //   two-builds  two different builds at /a/ and /b/ of one host
 //   nginx       Debian's nginx with a config of its own
 //   lan         plain http where the browser sees no secure context
+//   update      a new build uploaded over the one played, at /spiel/
 //   half-upload one file of the site not yet the build's (its icon), so
 //               no offline copy can be made: the game plays online
 // host(profile, site) starts one (closed by its close()); revisits() is what
@@ -23,7 +24,7 @@ import path from 'node:path';
 import {serve} from './browser.mjs';
 
 export const profiles = ['heuristic', 'redirect', 'encoded', 'no-store', 'etag', 'year', 'folder',
-                         'two-builds', 'nginx', 'lan', 'half-upload'];
+                         'two-builds', 'update', 'nginx', 'lan', 'half-upload'];
 
 // What the offline copy holds.
 const kept = ['index.html', 'schlingo.css', 'schlingo-48.png', 'schlingo.webmanifest',
@@ -32,20 +33,32 @@ const kept = ['index.html', 'schlingo.css', 'schlingo-48.png', 'schlingo.webmani
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const sha256 = (bytes) => crypto.createHash('sha256').update(bytes).digest('hex');
 
-// A copy of the site that is another build: one byte more in its page, and
-// its worker told so.
-export function otherBuild(site, to) {
-  fs.cpSync(site, to, {recursive: true});
-  const page = path.join(to, 'index.html');
-  const before = sha256(fs.readFileSync(page));
-  fs.appendFileSync(page, '\n');
+// The site at `to` made another build, marked in its page and its style
+// sheet (so that a page can tell which build each came from), and its
+// worker told so.
+export function otherBuild(site, to, mark) {
+  if (site !== to) fs.cpSync(site, to, {recursive: true});
   const worker = path.join(to, 'schlingo-sw.js');
-  const code = fs.readFileSync(worker, 'utf8');
-  const changed = code.replace(before, sha256(fs.readFileSync(page)))
-    .replace(/const build = '([0-9a-f]+)'/, (_, build) => `const build = '${sha256(build).slice(0, 16)}'`);
-  if (changed === code) throw new Error(`${worker}: no hash of index.html to change`);
-  fs.writeFileSync(worker, changed);
+  let code = fs.readFileSync(worker, 'utf8');
+  for (const [name, comment] of [['index.html', `<!-- ${mark} -->\n`], ['schlingo.css', `/* ${mark} */\n`]]) {
+    const file = path.join(to, name);
+    const before = sha256(fs.readFileSync(file));
+    fs.appendFileSync(file, comment);
+    if (!code.includes(before)) throw new Error(`${worker}: no hash of ${name} to change`);
+    code = code.replace(before, sha256(fs.readFileSync(file)));
+  }
+  fs.writeFileSync(worker, code.replace(/const build = '([0-9a-f]+)'/,
+                                        (_, build) => `const build = '${sha256(build + mark).slice(0, 16)}'`));
 }
+
+// Which build the page in `page` is, and which its style sheet is (as the
+// page fetches it now): the marks of otherBuild(), '' for the site as built.
+const builds = (page) => page.evaluate(async () => {
+  const last = document.lastChild;
+  const css = await (await fetch('schlingo.css')).text();
+  return [last.nodeType === Node.COMMENT_NODE ? last.data.trim() : '',
+          (/\/\* (\w+) \*\/\n$/.exec(css) || ['', ''])[1]];
+});
 
 // A port of 20000-20999 nobody listens on just now.
 async function freePort() {
@@ -119,14 +132,14 @@ export async function host(profile, site) {
     heuristic: {}, redirect: {redirect: true}, encoded: {encoded: true},
     'no-store': {cache: 'no-store'}, etag: {cache: 'etag'}, year: {cache: 'year'},
     folder: {folder: 'spiele/schlingo/'}, 'two-builds': {folder: 'a/'}, lan: {plain: true},
-    'half-upload': {folder: 'neu/'}
+    'half-upload': {folder: 'neu/'}, update: {folder: 'spiel/'}
   }[profile];
   if (!switches) throw new Error(`no host profile ${profile}`);
   let root = site, temp = null;
   if (switches.folder) {
     temp = root = fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-host-'));
     fs.cpSync(site, path.join(root, switches.folder), {recursive: true});
-    if (profile === 'two-builds') otherBuild(site, path.join(root, 'b'));
+    if (profile === 'two-builds') otherBuild(site, path.join(root, 'b'), 'b');
     if (profile === 'half-upload') fs.appendFileSync(path.join(root, 'neu/schlingo-48.png'), 'x');
   }
   const server = await serve(root, switches);
@@ -134,6 +147,8 @@ export async function host(profile, site) {
   return {
     ...server, profile, plain: Boolean(switches.plain), copy: profile !== 'half-upload',
     other: profile === 'two-builds' ? new URL('../b/', server.url).href : null,
+    deploy: profile === 'update' ? () => otherBuild(path.join(root, 'spiel'), path.join(root, 'spiel'), 'neu')
+      : null,
     close: async () => {
       await close();
       if (temp) fs.rmSync(temp, {recursive: true, force: true});
@@ -200,12 +215,22 @@ export async function revisits(browser, server, check) {
       new Promise((resolve) => setTimeout(() => resolve(false), 500))]), {timeout: 15000})
       .catch(() => {});
   }
+  if (server.deploy) server.deploy();
   const second = await plays(page, () => page.goto(server.url));
   check(second, `${server.profile}: the second visit plays`);
   const worker = !server.plain && server.copy;
   if (worker) {
     check(await controlled(page).catch(() => false),
           `${server.profile}: the second visit comes from the offline copy`);
+  }
+  // The build played, whole: what a reload and the offline visit must show.
+  const mark = server.deploy ? 'neu' : '';
+  if (server.deploy) {
+    // The new build's worker takes over once this page has all it needs.
+    await page.waitFor(async (mark) =>
+      (await navigator.serviceWorker.getRegistration()).active.state === 'activated' &&
+      (await fetch('schlingo.css').then((r) => r.text())).endsWith(`/* ${mark} */\n`),
+                       mark, {timeout: 20000}).catch(() => {});
   }
   // One whole copy per folder, and none at all where it cannot be made.
   for (const url of [server.url, server.other].filter((url) => url && !server.plain)) {
@@ -215,6 +240,12 @@ export async function revisits(browser, server, check) {
   }
   const reload = await plays(page, () => page.reload());
   check(reload, `${server.profile}: the reload plays`);
+  const whole = async (visit) => {
+    const seen = await builds(page).catch((error) => String(error));
+    check(JSON.stringify(seen) === JSON.stringify([mark, mark]),
+          `${server.profile}: ${visit} shows one build, the one uploaded last`, seen);
+  };
+  await whole('the reload');
   let offline = 'n/a';
   if (worker) {
     await server.close();
@@ -222,6 +253,7 @@ export async function revisits(browser, server, check) {
     if (page.httpCache) await page.httpCache(false);
     offline = await plays(page, () => page.goto(server.url));
     check(offline, `${server.profile}: the visit with the host gone plays`);
+    await whole('the visit with the host gone');
   }
   const said = (ok) => (ok === 'n/a' ? ok : ok ? 'yes' : 'no');
   console.log(`visits: second ${said(second)}, reload ${said(reload)}, offline ${said(offline)}`);
