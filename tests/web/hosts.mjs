@@ -215,7 +215,18 @@ export async function revisits(browser, server, check) {
       new Promise((resolve) => setTimeout(() => resolve(false), 500))]), {timeout: 15000})
       .catch(() => {});
   }
-  if (server.deploy) server.deploy();
+  // Copies as builds before kept them, unnamed by folder: this folder's and
+  // another's. The next build here drops only this folder's.
+  const legacy = {'schlingo-00000000000000a1': server.url, 'schlingo-00000000000000b2': '/anders/'};
+  if (server.deploy) {
+    await page.goto(server.url);
+    await page.evaluate(async (legacy) => {
+      for (const [name, folder] of Object.entries(legacy)) {
+        await (await caches.open(name)).put(new URL('index.html', new URL(folder, location)), new Response('x'));
+      }
+    }, legacy);
+    server.deploy();
+  }
   const second = await plays(page, () => page.goto(server.url));
   check(second, `${server.profile}: the second visit plays`);
   const worker = !server.plain && server.copy;
@@ -237,6 +248,11 @@ export async function revisits(browser, server, check) {
     const held = await copies(page, url).catch((error) => String(error));
     check(JSON.stringify(held) === JSON.stringify(server.copy ? [kept.length] : []),
           `${server.profile}: ${url} has ${server.copy ? 'one whole copy' : 'no copy'}`, held);
+  }
+  if (server.deploy) {
+    const left = await page.evaluate(() => caches.keys()).catch((error) => [String(error)]);
+    check(!left.includes(Object.keys(legacy)[0]) && left.includes(Object.keys(legacy)[1]),
+          'a new build drops the copy an old one kept for its folder, and no other folder\'s', left);
   }
   const reload = await plays(page, () => page.reload());
   check(reload, `${server.profile}: the reload plays`);
