@@ -96,16 +96,16 @@ http {
   }
 }
 `);
-  const process_ = spawn('nginx', ['-c', path.join(dir, 'nginx.conf'), '-g', 'daemon off;'],
+  const nginxProcess = spawn('nginx', ['-c', path.join(dir, 'nginx.conf'), '-g', 'daemon off;'],
                          {stdio: ['ignore', 'ignore', 'inherit']});
-  const exited = new Promise((resolve) => process_.once('exit', resolve));
+  const exited = new Promise((resolve) => nginxProcess.once('exit', resolve));
   for (let tries = 0; ; ++tries) {
     const up = await new Promise((resolve) => {
       const socket = net.connect(port, '127.0.0.1', () => socket.end(() => resolve(true)));
       socket.once('error', () => resolve(false));
     });
     if (up) break;
-    if (tries > 100 || process_.exitCode !== null) throw new Error('nginx did not start');
+    if (tries > 100 || nginxProcess.exitCode !== null) throw new Error('nginx did not start');
     await pause(50);
   }
   let closed = null;
@@ -117,8 +117,8 @@ http {
         .reduce((sum, line) => sum + (Number(line) || 0), 0) : 0;
     },
     close: () => closed || (closed = (async () => {
-      process_.kill('SIGQUIT');
-      const timer = setTimeout(() => process_.kill('SIGKILL'), 3000);
+      nginxProcess.kill('SIGQUIT');
+      const timer = setTimeout(() => nginxProcess.kill('SIGKILL'), 3000);
       await exited;
       clearTimeout(timer);
       fs.rmSync(dir, {recursive: true, force: true});
@@ -147,7 +147,8 @@ export async function host(profile, site) {
   return {
     ...server, profile, plain: Boolean(switches.plain), copy: profile !== 'half-upload',
     other: profile === 'two-builds' ? new URL('../b/', server.url).href : null,
-    deploy: profile === 'update' ? () => otherBuild(path.join(root, 'spiel'), path.join(root, 'spiel'), 'neu')
+    // The new build written over the old one in its folder.
+    deploy: profile === 'update' ? () => otherBuild(...Array(2).fill(path.join(root, 'spiel')), 'neu')
       : null,
     close: async () => {
       await close();
