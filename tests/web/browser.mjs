@@ -40,26 +40,47 @@ const types = {
 // `sent()` is every byte written to the browser so far, headers included.
 // `plain`: at 127.0.0.1 written as an IPv6 address, which browsers do not
 // count as a secure context (as a LAN address), the traffic still loopback.
-export async function serve(root, {plain = false} = {}) {
+// Switches for what other hosts do (tests/web/hosts.mjs): `redirect` answers
+// .../index.html with a 301 to its folder; `encoded` sends .gz files with
+// Content-Encoding: gzip; `cache` is 'no-store', 'etag' (an ETag and no
+// date) or 'year' (max-age of a year); `folder` is where in `root` the game
+// lives, and so what `url` names.
+export async function serve(root, {plain = false, redirect = false, encoded = false, cache = null,
+                                   folder = ''} = {}) {
   const sockets = new Set();
   let closedBytes = 0;
   const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(root, path.normalize(name === '/' ? '/index.html' : name));
+    let name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    if (redirect && name.endsWith('/index.html')) {
+      response.writeHead(301, {Location: name.slice(0, -'index.html'.length)}).end();
+      return;
+    }
+    if (name.endsWith('/')) name += 'index.html';
+    const file = path.join(root, path.normalize(name));
     if (!file.startsWith(path.resolve(root)) || !fs.existsSync(file) ||
         !fs.statSync(file).isFile()) {
       response.writeHead(404).end();
       return;
     }
-    const modified = new Date(Math.floor(fs.statSync(file).mtimeMs / 1000) * 1000);
-    const since = Date.parse(request.headers['if-modified-since'] || '');
-    if (since >= modified.getTime()) {
-      response.writeHead(304).end();
+    const stat = fs.statSync(file);
+    const modified = new Date(Math.floor(stat.mtimeMs / 1000) * 1000);
+    const tag = `"${stat.size.toString(16)}-${Math.floor(stat.mtimeMs).toString(16)}"`;
+    const current = cache === 'no-store' ? false
+      : cache === 'etag' ? request.headers['if-none-match'] === tag
+      : Date.parse(request.headers['if-modified-since'] || '') >= modified.getTime();
+    const headers = cache === 'no-store' ? {'Cache-Control': 'no-store'}
+      : cache === 'etag' ? {ETag: tag}
+      : cache === 'year' ? {'Cache-Control': 'public, max-age=31536000', 'Last-Modified': modified.toUTCString()}
+      : {'Last-Modified': modified.toUTCString()};
+    if (current) {
+      response.writeHead(304, headers).end();
       return;
     }
-    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-                             'Content-Length': fs.statSync(file).size,
-                             'Last-Modified': modified.toUTCString()});
+    const packed = encoded && file.endsWith('.gz');
+    const type = types[path.extname(packed ? file.slice(0, -3) : file)];
+    response.writeHead(200, {...headers, 'Content-Type': type || 'application/octet-stream',
+                             ...(packed ? {'Content-Encoding': 'gzip'} : {}),
+                             'Content-Length': stat.size});
     fs.createReadStream(file).pipe(response);
   });
   server.on('connection', (socket) => {
@@ -71,13 +92,14 @@ export async function serve(root, {plain = false} = {}) {
   });
   const host = plain ? '::ffff:127.0.0.1' : '127.0.0.1';
   await new Promise((resolve) => server.listen(0, host, resolve));
+  let closed = null;
   return {
-    url: `http://${plain ? `[${host}]` : host}:${server.address().port}/`,
+    url: `http://${plain ? `[${host}]` : host}:${server.address().port}/${folder}`,
     sent: () => closedBytes + [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0),
-    close: () => new Promise((resolve) => {
+    close: () => closed || (closed = new Promise((resolve) => {
       server.closeAllConnections();
       server.close(resolve);
-    })
+    }))
   };
 }
 

@@ -90,6 +90,7 @@ async function puppeteerBrowser(engine, {viewport, touch}) {
         tap: (x, y) => page.touchscreen.tap(x, y),
         bringToFront: () => page.bringToFront(),
         close: () => page.close(),
+        httpCache: (on) => page.setCacheEnabled(on).catch(() => {}),
         screenshot: async (file, selector) =>
           (selector ? await page.$(selector) : page).screenshot({path: file})
       });

@@ -15,20 +15,24 @@
 // each plays its word.
 //
 //   node tests/web/play-whole-game.mjs [--engine chromium|firefox|webkit]
-//       [--plain] [--touch portrait|landscape] [--screenshots DIR] [SITE]
+//       [--plain] [--touch portrait|landscape] [--screenshots DIR]
+//       [--host PROFILE] [SITE]
 //
 // --plain serves the site where the browser sees no secure context (as on a
 // LAN address: no Web Locks); --touch plays on a phone in Chromium, every
-// input a tap. WebKit needs an X display. SITE defaults to dist/web. Ends
+// input a tap; --host serves the site as a host profile of hosts.mjs does,
+// and after the game visits it again, reloads and visits with the host gone.
+// WebKit needs an X display. SITE defaults to dist/web. Ends
 // with "N passed, N failed", one check a line; exits non-zero on a failure.
 import fs from 'node:fs';
 import path from 'node:path';
 import {createRequire} from 'node:module';
 import {checks, field, serve} from './browser.mjs';
 import {open} from './engines.mjs';
+import {host, revisits, settled} from './hosts.mjs';
 
 const args = process.argv.slice(2);
-let shots = null, engine = 'chromium', plain = false, touch = null;
+let shots = null, engine = 'chromium', plain = false, touch = null, profile = null;
 while (args[0] && args[0].startsWith('--')) {
   const option = args.shift();
   if (option === '--screenshots') {
@@ -37,6 +41,7 @@ while (args[0] && args[0].startsWith('--')) {
   } else if (option === '--engine') engine = args.shift();
   else if (option === '--plain') plain = true;
   else if (option === '--touch') touch = args.shift();
+  else if (option === '--host') profile = args.shift();
   else throw new Error(`unknown option ${option}`);
 }
 const site = path.resolve(args[0] || 'dist/web');
@@ -57,7 +62,8 @@ const tableAfter = [4, 6, 8, 8, 10, 12, 14, 16, 18, 20];
 const numbers = (values) => latin1(values.map((v) => ` ${v}\r\n`).join(''));
 
 const problems = [];
-const server = await serve(site, {plain});
+const server = profile ? await host(profile, site) : await serve(site, {plain});
+if (profile) plain = server.plain;
 const browser = await open(engine, {viewport, touch: touch !== null});
 console.log(`${browser.version}, ${server.url}` + (touch ? `, touch ${touch}` : ''));
 try {
@@ -218,6 +224,7 @@ try {
   // --- the start form, and the word list uploaded through the files panel ---
   await page.goto(server.url);
   await startForm();
+  if (profile) console.log(`first visit: ${await settled(server)} bytes`);
   check(await page.evaluate(() => window.isSecureContext === false && !navigator.locks) === plain,
         plain ? 'the plain host is no secure context' : 'the host is a secure context');
   await shot('start-form.png');
@@ -480,6 +487,10 @@ try {
           `b and r win "bär" from a list in ${list.encoding}`, won.text);
     await page.press('Escape');
     await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: 5000});
+  }
+  if (profile) {
+    await page.close();
+    await revisits(browser, server, check);
   }
 } catch (error) {
   check(false, `the game went on: ${error.stack}`);

@@ -119,14 +119,26 @@ foreach(_name schlingo.js schlingo.wasm schlingo.data)
 endforeach()
 
 # What the service worker keeps: everything a visit loads, not the app icons
-# (the system copies those when the page is installed).
+# (the system copies those when the page is installed). A .gz file gets the
+# hash of its unpacked bytes too: a host that sends it with Content-Encoding
+# has the browser unpack it before the worker sees it.
 set(_kept index.html schlingo.css schlingo-48.png schlingo.webmanifest schlingo-page.js.gz
     schlingo.js.gz schlingo.wasm.gz schlingo.data.gz)
+set(_unpacked_schlingo-page.js.gz ${_bundle})
+foreach(_name schlingo.js schlingo.wasm schlingo.data)
+  set(_unpacked_${_name}.gz ${_program_dir}/${_name})
+endforeach()
 set(_list "")
-set(_all "")
+# The worker's own code is part of the build: a new worker is a new copy.
+file(SHA256 ${WEB}/service-worker.js.in _all)
 foreach(_name ${_kept})
   file(SHA256 ${SITE}/${_name} _hash)
-  string(APPEND _list "  ['${_name}', '${_hash}'],\n")
+  set(_hashes "'${_hash}'")
+  if(DEFINED _unpacked_${_name})
+    file(SHA256 ${_unpacked_${_name}} _plain)
+    string(APPEND _hashes ", '${_plain}'")
+  endif()
+  string(APPEND _list "  ['${_name}', [${_hashes}]],\n")
   string(APPEND _all "${_hash}")
 endforeach()
 string(SHA256 _build "${_all}")
