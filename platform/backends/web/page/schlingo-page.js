@@ -534,9 +534,17 @@
     if (!file) return;
     const name = $('files-upload-target').value;
     // The bytes as they are: the game finds their encoding when it reads them.
-    files().write(name, new Uint8Array(await file.arrayBuffer()));
-    await files().saved();
+    const outcome = await files().replace(name, new Uint8Array(await file.arrayBuffer()));
     event.target.value = '';
+    if (outcome.taken) return; // the tab has stopped and says why
+    if (!outcome.kept) {
+      $('files-status').textContent = '„' + name + '“ wurde nicht ersetzt: ' +
+          (outcome.full ? 'Der Speicher dieses Browsers ist voll. '
+                        : 'Dieser Browser kann sie gerade nicht speichern. ') +
+          'Im Spiel bleibt die bisherige Liste.';
+      showFilesList('');
+      return;
+    }
     $('files-status').textContent = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
         'sobald ihre Wörterdatei im Startfenster gewählt wird.';
     showFilesList(files().check(name));
@@ -822,21 +830,26 @@
   // The tabs of this site agree on one player: through the Web Locks API
   // where the browser offers it (a secure context), else by asking over a
   // BroadcastChannel whether a tab plays. Either way the files store writes
-  // only for the tab that claimed the working folder last (files.js), so two
-  // tabs never both write, even when they start at the same moment.
-  const player = {id: Math.random().toString(36).slice(2) + Date.now().toString(36), since: 0};
+  // only for the tab whose claim on the working folder is the last one
+  // (files.js counts the claims in IndexedDB), so two tabs never both write,
+  // even when they start at the same moment. No clock decides: a device's
+  // time of day may be a day off, or jump while a game is played.
+  const player = {id: Math.random().toString(36).slice(2) + Math.random().toString(36).slice(2)};
   const channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel('schlingo') : null;
   let playing = false;
-  let answer = null; // the wait for a playing tab to say so
+  let epoch = 0;      // this tab's claim, once made
+  let laterClaim = 0; // the highest claim another tab told of
+  let answer = null;  // the wait for a playing tab to say so
   if (channel) {
     channel.onmessage = (event) => {
       const message = event.data || {};
       if (message.from === player.id || stopped) return;
       if (message.type === 'who' && playing) channel.postMessage({type: 'here', from: player.id});
       else if (message.type === 'here' && answer) answer(true);
-      // Of two tabs that claim at once, the later claim plays, as in files.js.
-      else if (message.type === 'claimed' && playing && (message.since > player.since ||
-               (message.since === player.since && message.from > player.id))) stop();
+      else if (message.type === 'claimed' && typeof message.epoch === 'number') {
+        laterClaim = Math.max(laterClaim, message.epoch);
+        if (playing && epoch > 0 && laterClaim > epoch) stop();
+      }
     };
   }
 
@@ -853,9 +866,13 @@
 
   // How saving goes, from files.js: said once on the page, never in a box;
   // the player may put the notice away.
-  function savingChanged(state) {
+  function savingChanged(state, claim) {
     if (state === 'taken') stop();
-    else $('save-failed').hidden = state !== 'failed';
+    else if (state === 'claimed') {
+      epoch = claim;
+      if (channel) channel.postMessage({type: 'claimed', from: player.id, epoch});
+      if (laterClaim > epoch) stop();
+    } else $('save-failed').hidden = state !== 'failed';
   }
   $('save-failed-close').addEventListener('click', () => {
     $('save-failed').hidden = true;
@@ -864,8 +881,6 @@
 
   function load() {
     playing = true;
-    player.since = Date.now() + Math.random();
-    if (channel) channel.postMessage({type: 'claimed', from: player.id, since: player.since});
     $('busy').hidden = true;
     $('loading').hidden = false;
     window.Module = {
