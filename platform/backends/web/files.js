@@ -123,7 +123,10 @@ var schlingoStore = (function () {
           };
           transaction.onerror = function (event) {
             event.preventDefault();
-            settle(event.target.error || new Error('IndexedDB-Fehler'));
+            var error = event.target.error;
+            // A request cut short by the abort: the abort says why.
+            if (error && error.name === 'AbortError') return;
+            settle(error || new Error('IndexedDB-Fehler'));
           };
           result = work(transaction.objectStore(storeName), transaction);
         } catch (e) {
