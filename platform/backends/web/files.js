@@ -309,6 +309,13 @@ function schlingoKeep(path, entry) {
   });
 }
 
+// Said at once, not after every other file was tried.
+function schlingoFailed() {
+  if (schlingoSaving.failed) return;
+  schlingoSaving.failed = true;
+  schlingoTell('failed');
+}
+
 // Every change saved, one file after the other; a file that fails is left
 // for the next save and the others go on. Resolves with the number of files
 // that failed.
@@ -321,6 +328,7 @@ function schlingoSaveChanges() {
           if (error && error.taken) throw error;
           console.warn('Schlingo: ' + change[0] + ' nicht gespeichert', error);
           ++failures;
+          schlingoFailed();
         });
       });
     }, Promise.resolve());
@@ -355,10 +363,7 @@ function schlingoStartSync() {
       }
       return;
     }
-    if (!saving.failed) {
-      saving.failed = true;
-      schlingoTell('failed');
-    }
+    schlingoFailed();
     // Storage may come back (space freed, the other page closed).
     saving.retry = setTimeout(function () {
       saving.retry = null;
@@ -425,8 +430,7 @@ Module['preRun'] = (Module['preRun'] || []).concat([function () {
     // The files kept, if any, are out of reach: play with the shipped ones
     // and write nothing over what may still be there.
     console.warn('Schlingo: gespeicherte Dateien nicht lesbar', error);
-    schlingoSaving.failed = true;
-    schlingoTell('failed');
+    schlingoFailed();
   }).then(function () {
     removeRunDependency('schlingo-work-folder');
   });
