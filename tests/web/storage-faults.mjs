@@ -187,8 +187,11 @@ try {
   // --- storage full: an oversized upload, then a game ---
   {
     const page = await visit(browser, server.url);
+    const statusColour = () => page.evaluate(() =>
+      getComputedStyle(document.getElementById('files-status')).color);
     check((await upload(page, 'allgemeine Wörter.txt', {bytes: zug})).includes('ersetzt.'),
           'a small list is kept while storage has room');
+    const keptColour = await statusColour();
     const cities = await file(page, 'Städte.txt');
     const table = await file(page, 'Highscore.dat');
     await page.evaluate(() => { window.schlingoQuota = 1000000; });
@@ -197,6 +200,7 @@ try {
           status.includes('Speicher dieses Browsers ist voll') &&
           status.includes('bisherige Liste'),
           'the panel says the oversized list was not kept, and why', status);
+    check(await statusColour() !== keptColour, 'not in the colour of a list kept', keptColour);
     check(same(await file(page, 'Städte.txt'), cities), 'the old list stays in play');
     await playGame(page);
     const tableAfter = await file(page, 'Highscore.dat'), statistics = await file(page, 'Statistik.txt');

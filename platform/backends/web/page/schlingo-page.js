@@ -511,6 +511,7 @@
       target.appendChild(option);
     });
     $('files-status').textContent = '';
+    $('files-status').classList.remove('refused');
     $('files-check').textContent = '';
     $('files-check').hidden = true;
     dialogOpened();
@@ -542,19 +543,20 @@
           (outcome.full ? 'Der Speicher dieses Browsers ist voll. '
                         : 'Dieser Browser kann sie gerade nicht speichern. ') +
           'Im Spiel bleibt die bisherige Liste.';
-      showFilesList('');
+      showFilesList('', true);
       return;
     }
     $('files-status').textContent = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
         'sobald ihre Wörterdatei im Startfenster gewählt wird.';
     showFilesList(files().check(name));
   });
-  function showFilesList(report) {
+  function showFilesList(report, refused = false) {
     const status = $('files-status').textContent;
     const chosen = $('files-upload-target').value;
     filesClosed();
     showFiles();
     $('files-status').textContent = status;
+    $('files-status').classList.toggle('refused', refused);
     $('files-upload-target').value = chosen;
     $('files-check').textContent = report;
     $('files-check').hidden = !report;
