@@ -13,13 +13,33 @@
 // QuotaExceededError (Chromium ignores quota overrides); the clock is
 // Date shifted before the page's scripts run.
 //
-//   node tests/web/storage-faults.mjs [SITE]
+//   node tests/web/storage-faults.mjs [--firefox] [SITE]
 //
-// SITE defaults to dist/web. Ends with "N passed, N failed".
+// --firefox plays it in Firefox ESR instead. SITE defaults to dist/web. Ends
+// with "N passed, N failed".
+import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
-import {checks, launch, serve, startForm} from './browser.mjs';
+import {createRequire} from 'node:module';
+import {checks, launch as launchChromium, serve} from './browser.mjs';
 
-const site = path.resolve(process.argv[2] || 'dist/web');
+const args = process.argv.slice(2);
+const firefox = args[0] === '--firefox' ? args.shift() : null;
+const site = path.resolve(args[0] || 'dist/web');
+async function launch() {
+  if (!firefox) return launchChromium();
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'schlingo-firefox-'));
+  const browser = await createRequire(import.meta.url)('puppeteer-core').launch({
+    browser: 'firefox', executablePath: process.env.SCHLINGO_FIREFOX || '/usr/bin/firefox-esr',
+    userDataDir: profile, headless: true, defaultViewport: {width: 1280, height: 800}
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  };
+  return browser;
+}
 const check = checks();
 const day = 24 * 60 * 60 * 1000;
 const latin1 = (text) => Buffer.from(text, 'latin1');
@@ -154,7 +174,7 @@ async function playGame(page, during = async () => {}) {
         await page.keyboard.press('Enter');
         await waitFor(page, (n) => schlingoBoxes.closed >= n, answered);
       } else if (state.list && !state.box) {
-        await page.keyboard.press('Space');
+        await page.keyboard.press(' ');
       }
       await new Promise((resolve) => setTimeout(resolve, 30));
     }
