@@ -87,7 +87,11 @@ function beforePage(shift) {
   });
 }
 
-const waitFor = (page, fn, ...args) => page.waitForFunction(fn, {timeout: 15000, polling: 25}, ...args);
+// Long enough for a machine busy with other work.
+const waitFor = (page, fn, ...args) => page.waitForFunction(fn, {timeout: 30000, polling: 25}, ...args)
+  .catch((error) => {
+    throw new Error(`${error.message}, waiting for ${fn.toString().slice(0, 160)}`);
+  });
 const shown = (page, id) => page.evaluate((id) => !document.getElementById(id).hidden, id);
 const file = (page, name) => page.evaluate((name) => {
   try {
@@ -180,11 +184,20 @@ async function playGame(page, during = async () => {}) {
     }
   };
   const guess = async (code) => {
-    const before = await page.evaluate(() => [schlingoBoxes.opened.length,
-                                              document.getElementById('game-said').textContent]);
-    await page.keyboard.press(code);
-    await waitFor(page, (before) => schlingoBoxes.opened.length > before[0] ||
-                  document.getElementById('game-said').textContent !== before[1], before);
+    // A box not yet answered ends the word (it may have opened just now).
+    const before = [answered, await page.evaluate(() =>
+      document.getElementById('game-said').textContent)];
+    if (await page.evaluate((n) => schlingoBoxes.opened.length > n, answered)) return;
+    // A press the game missed on a busy machine is pressed again: a letter
+    // it took already does nothing a second time.
+    for (let tries = 0; ; ++tries) {
+      await page.keyboard.press(code);
+      const took = await page.waitForFunction((before) => schlingoBoxes.opened.length > before[0] ||
+        document.getElementById('game-said').textContent !== before[1],
+                                              {timeout: 5000, polling: 25}, before).catch(() => null);
+      if (took) return;
+      if (tries === 5) throw new Error(`the game does not take ${code}`);
+    }
   };
   await answerBoxes((s) => s.game && !s.box && s.opened === answered && s.opened >= 3);
   await during();
