@@ -1,7 +1,8 @@
 // The browser edition's saving where storage and clocks let it down, in
 // Chromium, played in the page:
 // - storage full: an 8 MB upload is refused in the files panel, the old list
-//   plays on, and a game's table and statistics are kept all the same;
+//   plays on, and a game's table and statistics are kept all the same, the
+//   clock jumping two days ahead during the game;
 // - storage filling during a game: the statistics no longer fit, the table
 //   does, and is there after a reload; saved() says not everything is kept;
 // - a clock a day ahead, then right, then a day behind, over four visits and
@@ -235,7 +236,8 @@ try {
           'the panel says the oversized list was not kept, and why', status);
     check(await statusColour() !== keptColour, 'not in the colour of a list kept', keptColour);
     check(same(await file(page, 'Städte.txt'), cities), 'the old list stays in play');
-    await playGame(page);
+    // The clock jumps two days ahead during this game.
+    await playGame(page, () => page.evaluate((ahead) => { window.schlingoClock = ahead; }, 2 * day));
     const tableAfter = await file(page, 'Highscore.dat'), statistics = await file(page, 'Statistik.txt');
     check(!same(tableAfter, table) && statistics !== null, 'the game wrote its table and statistics');
     check(await page.evaluate(() => Module.schlingoFiles.saved()) === true,
