@@ -141,6 +141,15 @@ var schlingoStore = (function () {
     error.taken = true;
     return error;
   }
+  // A page that has stopped (its Web Lock was taken) claims and writes
+  // nothing more: checked as each transaction is made, so that a claim of
+  // this tab can never come after the claim of the tab that took over.
+  function refused(answer, transaction) {
+    if (!Module['schlingoStopped']) return false;
+    answer.taken = takenError();
+    transaction.abort();
+    return true;
+  }
 
   // Reads every file kept into `files` ({path: {timestamp, mode, contents}}).
   function readInto(store, files) {
@@ -160,8 +169,9 @@ var schlingoStore = (function () {
     // transaction: what any other tab wrote before is read, and nothing it
     // writes after lands. Resolves with {files, epoch}.
     claimAndRead: function (player) {
-      return transact('readwrite', function (store) {
-        var answer = {files: {}, epoch: 0};
+      return transact('readwrite', function (store, transaction) {
+        var answer = {files: {}, epoch: 0, taken: null};
+        if (refused(answer, transaction)) return answer;
         var holder = store.get(playerKey);
         holder.onsuccess = function () {
           var last = holder.result;
@@ -188,6 +198,7 @@ var schlingoStore = (function () {
     claimIfUnchanged: function (player, seen) {
       return transact('readwrite', function (store, transaction) {
         var answer = {epoch: 0, taken: null};
+        if (refused(answer, transaction)) return answer;
         var holder = store.get(playerKey);
         holder.onsuccess = function () {
           var last = holder.result || null;
@@ -210,6 +221,7 @@ var schlingoStore = (function () {
     writeOne: function (player, path, entry) {
       return transact('readwrite', function (store, transaction) {
         var answer = {taken: null};
+        if (refused(answer, transaction)) return answer;
         var holder = store.get(playerKey);
         holder.onsuccess = function () {
           var last = holder.result;
@@ -421,7 +433,8 @@ Module['preRun'] = (Module['preRun'] || []).concat([function () {
   }, function (error) {
     // Perhaps only the claim could not be written (storage full): the files
     // are read all the same, and the claim is made with the first save.
-    console.warn('Schlingo: Ordner nicht beansprucht', error);
+    if (error && error.taken) schlingoTaken();
+    else console.warn('Schlingo: Ordner nicht beansprucht', error);
     return schlingoStore.readAll().then(function (answer) {
       schlingoSaving.seen = answer.holder;
       take(answer.files);

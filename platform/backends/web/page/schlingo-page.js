@@ -858,6 +858,7 @@
   function stop() {
     stopped = true;
     playing = false;
+    if (window.Module) Module.schlingoStopped = true; // files.js claims and writes no more
     queue.length = 0;
     if (box.open) box.close();
     if (panel.open) panel.close();
@@ -870,7 +871,7 @@
   // the player may put the notice away.
   function savingChanged(state, claim) {
     if (state === 'taken') stop();
-    else if (state === 'claimed') {
+    else if (state === 'claimed' && !stopped) {
       epoch = claim;
       if (channel) channel.postMessage({type: 'claimed', from: player.id, epoch});
       if (laterClaim > epoch) stop();
