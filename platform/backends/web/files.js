@@ -10,14 +10,18 @@
 // Saving may fail at any time (no IndexedDB in this browser, storage full, a
 // transaction aborted, a database blocked by another page): the game goes on
 // with its files in memory, the page is told once ("failed"), and the next
-// save that works writes everything still missing. Nothing here ever makes
-// the game wait for an answer that does not come.
+// save that works writes everything still missing. Each file is saved in a
+// transaction of its own, the game's own files first, so that one that does
+// not fit never holds back another that would. Nothing here ever makes the
+// game wait for an answer that does not come.
 const SchlingoFiles = (() => {
 'use strict';
 var schlingoProgramFolder = '/schlingo';
 var schlingoWorkFolder = '/Schlingo';
 var schlingoShippedFiles = ['allgemeine Wörter.txt', 'Städte.txt', 'Länder.txt', 'Berufe.txt',
                             'Button2.galgen'];
+// Saved before any other file: the scores, and the board's clicks.
+var schlingoGameFiles = ['Highscore.dat', 'Statistik.txt', 'Button2.galgen'];
 
 // The database in the layout earlier builds wrote, so a player's files carry
 // over: named after the folder, one store, a file's path as its key and
@@ -25,7 +29,10 @@ var schlingoShippedFiles = ['allgemeine Wörter.txt', 'Städte.txt', 'Länder.tx
 var schlingoStore = (function () {
   var storeName = 'FILE_DATA';
   // Which tab plays: not a file (it has no timestamp, so it is in no index
-  // of files either).
+  // of files either). {id, epoch}: every claim counts the epoch up inside
+  // the transaction that reads it, so the last claim is the highest, whatever
+  // the clocks of the tabs say. Earlier builds wrote {id, since} with the
+  // time of day; a claim writes over that.
   var playerKey = 'schlingo-player';
   // Longer than any working database takes, short enough for a player.
   var patience = 5000;
@@ -100,7 +107,7 @@ var schlingoStore = (function () {
             } catch (e) {
               // finished already
             }
-            forget(database); // the next try opens afresh
+            if (!error.taken) forget(database); // the next try opens afresh
             reject(error);
           } else {
             resolve(result);
@@ -113,11 +120,15 @@ var schlingoStore = (function () {
           transaction = database.transaction([storeName], mode);
           transaction.oncomplete = function () { settle(null); };
           transaction.onabort = function () {
-            settle(transaction.error || new DOMException('Transaktion abgebrochen', 'AbortError'));
+            settle(result && result.taken ||
+                   transaction.error || new DOMException('Transaktion abgebrochen', 'AbortError'));
           };
           transaction.onerror = function (event) {
             event.preventDefault();
-            settle(event.target.error || new Error('IndexedDB-Fehler'));
+            var error = event.target.error;
+            // A request cut short by the abort: the abort says why.
+            if (error && error.name === 'AbortError') return;
+            settle(error || new Error('IndexedDB-Fehler'));
           };
           result = work(transaction.objectStore(storeName), transaction);
         } catch (e) {
@@ -127,47 +138,104 @@ var schlingoStore = (function () {
     });
   }
 
+  function takenError() {
+    var error = new Error('Ein anderer Tab spielt jetzt');
+    error.taken = true;
+    return error;
+  }
+  // A page that has stopped (its Web Lock was taken) claims and writes
+  // nothing more: checked as each transaction is made, so that a claim of
+  // this tab can never come after the claim of the tab that took over.
+  function refused(answer, transaction) {
+    if (!Module['schlingoStopped']) return false;
+    answer.taken = takenError();
+    transaction.abort();
+    return true;
+  }
+
+  // Reads every file kept into `files` ({path: {timestamp, mode, contents}}).
+  function readInto(store, files) {
+    store.openCursor().onsuccess = function (event) {
+      var cursor = event.target.result;
+      if (!cursor) return;
+      var entry = cursor.value;
+      if (typeof cursor.key === 'string' && entry && entry.contents && entry.timestamp) {
+        files[cursor.key] = entry;
+      }
+      cursor.continue();
+    };
+  }
+
   return {
-    // Every file kept, as {path: {timestamp, mode, contents}}.
-    readAll: function () {
-      return transact('readonly', function (store) {
-        var files = {};
-        store.openCursor().onsuccess = function (event) {
-          var cursor = event.target.result;
-          if (!cursor) return;
-          var entry = cursor.value;
-          if (typeof cursor.key === 'string' && entry && entry.contents && entry.timestamp) {
-            files[cursor.key] = entry;
-          }
-          cursor.continue();
-        };
-        return files;
-      });
-    },
-    // Puts and deletes in one transaction, and only while no other tab has
-    // claimed the folder after `player` did: then nothing is written and the
-    // error has `taken` set.
-    write: function (player, puts, deletes) {
-      var taken = false;
+    // The folder claimed for `player` and its files read, both in one
+    // transaction: what any other tab wrote before is read, and nothing it
+    // writes after lands. Resolves with {files, epoch}.
+    claimAndRead: function (player) {
       return transact('readwrite', function (store, transaction) {
+        var answer = {files: {}, epoch: 0, taken: null};
+        if (refused(answer, transaction)) return answer;
         var holder = store.get(playerKey);
         holder.onsuccess = function () {
-          var other = holder.result;
-          if (other && other.id !== player.id && other.since >= player.since) {
-            taken = true;
+          var last = holder.result;
+          answer.epoch = (last && typeof last.epoch === 'number' ? last.epoch : 0) + 1;
+          store.put({id: player.id, epoch: answer.epoch}, playerKey);
+          readInto(store, answer.files);
+        };
+        return answer;
+      });
+    },
+    // Without a claim (it could not be written): the files, and the claim
+    // seen, for a claim later that holds only if nobody claimed meanwhile.
+    readAll: function () {
+      return transact('readonly', function (store) {
+        var answer = {files: {}, holder: null};
+        var holder = store.get(playerKey);
+        holder.onsuccess = function () { answer.holder = holder.result || null; };
+        readInto(store, answer.files);
+        return answer;
+      });
+    },
+    // The claim after readAll: resolves with the epoch, or rejects as taken
+    // when the holder is no longer the one `seen` there.
+    claimIfUnchanged: function (player, seen) {
+      return transact('readwrite', function (store, transaction) {
+        var answer = {epoch: 0, taken: null};
+        if (refused(answer, transaction)) return answer;
+        var holder = store.get(playerKey);
+        holder.onsuccess = function () {
+          var last = holder.result || null;
+          var same = last === seen || (last && seen && last.id === seen.id &&
+                                       last.epoch === seen.epoch && last.since === seen.since);
+          if (!same) {
+            answer.taken = takenError();
             transaction.abort();
             return;
           }
-          store.put({id: player.id, since: player.since}, playerKey);
-          puts.forEach(function (put) { store.put(put[1], put[0]); });
-          deletes.forEach(function (path) { store.delete(path); });
+          answer.epoch = (last && typeof last.epoch === 'number' ? last.epoch : 0) + 1;
+          store.put({id: player.id, epoch: answer.epoch}, playerKey);
         };
-      }).catch(function (error) {
-        if (taken) {
-          error = new Error('Ein anderer Tab spielt jetzt');
-          error.taken = true;
-        }
-        throw error;
+        return answer;
+      }).then(function (answer) { return answer.epoch; });
+    },
+    // One file written (entry) or deleted (null), only while `player` holds
+    // the claim it made last; else nothing is written and the error has
+    // `taken` set.
+    writeOne: function (player, path, entry) {
+      return transact('readwrite', function (store, transaction) {
+        var answer = {taken: null};
+        if (refused(answer, transaction)) return answer;
+        var holder = store.get(playerKey);
+        holder.onsuccess = function () {
+          var last = holder.result;
+          if (!last || last.id !== player.id || last.epoch !== player.epoch) {
+            answer.taken = takenError();
+            transaction.abort();
+            return;
+          }
+          if (entry) store.put(entry, path);
+          else store.delete(path);
+        };
+        return answer;
       });
     }
   };
@@ -177,21 +245,21 @@ var schlingoStore = (function () {
 // of every file: a save writes what differs from them, so a failed save
 // leaves its files for the next.
 var schlingoSaving = {
-  player: null,
+  player: null,    // {id}, and the epoch of its claim once claimed
+  seen: null,      // the claim found when the files were read without one
   stored: {},
   readable: false, // the kept files were read: only then may they be written over
-  claimed: false,  // this tab's claim on the folder is written
   taken: false,    // another tab plays now: this one writes nothing more
   failed: false,
   running: null,
   again: false,
   retry: null
 };
-// The page hands in its player as Module.schlingoPlayer ({id, since}) and
-// hears how saving goes through Module.schlingoSaving: "failed", "saved"
-// (after a failure) or "taken".
-function schlingoTell(state) {
-  if (typeof Module['schlingoSaving'] === 'function') Module['schlingoSaving'](state);
+// The page hands in its player as Module.schlingoPlayer ({id}) and hears how
+// saving goes through Module.schlingoSaving: "claimed" (with the epoch),
+// "failed", "saved" (after a failure) or "taken".
+function schlingoTell(state, epoch) {
+  if (typeof Module['schlingoSaving'] === 'function') Module['schlingoSaving'](state, epoch);
 }
 
 function schlingoInWorkFolder(path) {
@@ -204,10 +272,16 @@ function schlingoSameBytes(a, b) {
   }
   return true;
 }
+function schlingoGameFileRank(path) {
+  var rank = schlingoGameFiles.indexOf(path.slice(schlingoWorkFolder.length + 1));
+  return rank < 0 ? schlingoGameFiles.length : rank;
+}
 
-// The folder's files that IndexedDB does not have as they are now.
+// The folder's files that IndexedDB does not have as they are now, as
+// [path, entry] to write (the game's own files first) and [path, null] to
+// delete.
 function schlingoChanges() {
-  var puts = [], seen = {};
+  var changes = [], seen = {};
   FS.readdir(schlingoWorkFolder).forEach(function (name) {
     var path = schlingoWorkFolder + '/' + name;
     var stat = FS.stat(path);
@@ -215,10 +289,64 @@ function schlingoChanges() {
     seen[path] = true;
     var contents = FS.readFile(path);
     if (schlingoSameBytes(schlingoSaving.stored[path], contents)) return;
-    puts.push([path, {timestamp: stat.mtime, mode: stat.mode, contents: contents}]);
+    changes.push([path, {timestamp: stat.mtime, mode: stat.mode, contents: contents}]);
   });
-  var deletes = Object.keys(schlingoSaving.stored).filter(function (path) { return !seen[path]; });
-  return {puts: puts, deletes: deletes};
+  changes.sort(function (a, b) { return schlingoGameFileRank(a[0]) - schlingoGameFileRank(b[0]); });
+  Object.keys(schlingoSaving.stored).forEach(function (path) {
+    if (!seen[path]) changes.push([path, null]);
+  });
+  return changes;
+}
+
+function schlingoTaken() {
+  if (schlingoSaving.taken) return;
+  schlingoSaving.taken = true;
+  schlingoTell('taken');
+}
+
+// Resolves once this tab holds its claim on the folder; rejects when it
+// cannot (taken: another tab claimed since the files were read).
+function schlingoClaim() {
+  var saving = schlingoSaving;
+  if (saving.player.epoch !== undefined) return Promise.resolve();
+  return schlingoStore.claimIfUnchanged(saving.player, saving.seen).then(function (epoch) {
+    saving.player.epoch = epoch;
+    schlingoTell('claimed', epoch);
+  });
+}
+
+// One file kept as `contents` says (null: deleted), `stored` brought up to date.
+function schlingoKeep(path, entry) {
+  return schlingoStore.writeOne(schlingoSaving.player, path, entry).then(function () {
+    if (entry) schlingoSaving.stored[path] = entry.contents;
+    else delete schlingoSaving.stored[path];
+  });
+}
+
+// Said at once, not after every other file was tried.
+function schlingoFailed() {
+  if (schlingoSaving.failed) return;
+  schlingoSaving.failed = true;
+  schlingoTell('failed');
+}
+
+// Every change saved, one file after the other; a file that fails is left
+// for the next save and the others go on. Resolves with the number of files
+// that failed.
+function schlingoSaveChanges() {
+  var failures = 0;
+  return schlingoClaim().then(function () {
+    return schlingoChanges().reduce(function (previous, change) {
+      return previous.then(function () {
+        return schlingoKeep(change[0], change[1]).catch(function (error) {
+          if (error && error.taken) throw error;
+          console.warn('Schlingo: ' + change[0] + ' nicht gespeichert', error);
+          ++failures;
+          schlingoFailed();
+        });
+      });
+    }, Promise.resolve());
+  }).then(function () { return failures; });
 }
 
 // One save at a time; writes during a save ask for one more.
@@ -233,46 +361,53 @@ function schlingoStartSync() {
     clearTimeout(saving.retry);
     saving.retry = null;
   }
-  var changes = schlingoChanges();
-  if (saving.claimed && changes.puts.length === 0 && changes.deletes.length === 0) return;
-  saving.running = schlingoStore.write(saving.player, changes.puts, changes.deletes)
-    .then(function () {
-      saving.claimed = true;
-      changes.puts.forEach(function (put) { saving.stored[put[0]] = put[1].contents; });
-      changes.deletes.forEach(function (path) { delete saving.stored[path]; });
+  saving.running = schlingoSaveChanges().catch(function (error) {
+    if (error && error.taken) {
+      schlingoTaken();
+      return 0;
+    }
+    console.warn('Schlingo: Dateien nicht gespeichert', error);
+    return 1;
+  }).then(function (failures) {
+    if (saving.taken) return;
+    if (failures === 0) {
       if (saving.failed) {
         saving.failed = false;
         schlingoTell('saved');
       }
-    }, function (error) {
-      if (error && error.taken) {
-        saving.taken = true;
-        schlingoTell('taken');
-        return;
-      }
-      console.warn('Schlingo: Dateien nicht gespeichert', error);
-      if (!saving.failed) {
-        saving.failed = true;
-        schlingoTell('failed');
-      }
-      // Storage may come back (space freed, the other page closed).
-      saving.retry = setTimeout(function () {
-        saving.retry = null;
-        schlingoStartSync();
-      }, 5000);
-    })
-    .then(function () {
-      saving.running = null;
-      if (saving.again) {
-        saving.again = false;
-        schlingoStartSync();
-      }
-    });
+      return;
+    }
+    schlingoFailed();
+    // Storage may come back (space freed, the other page closed).
+    saving.retry = setTimeout(function () {
+      saving.retry = null;
+      schlingoStartSync();
+    }, 5000);
+  }).then(function () {
+    saving.running = null;
+    if (saving.again) {
+      saving.again = false;
+      schlingoStartSync();
+    }
+  });
+}
+
+// Resolves once no save runs.
+function schlingoSettled() {
+  var running = schlingoSaving.running;
+  return running ? running.then(schlingoSettled) : Promise.resolve();
+}
+
+// Whether every file of the folder is kept as it is now, and may go on
+// being kept by this tab.
+function schlingoAllKept() {
+  var saving = schlingoSaving;
+  return saving.readable && !saving.taken && saving.player.epoch !== undefined &&
+         schlingoChanges().length === 0;
 }
 
 Module['preRun'] = (Module['preRun'] || []).concat([function () {
-  schlingoSaving.player = Module['schlingoPlayer'] ||
-                          {id: String(Math.random()), since: Date.now() + Math.random()};
+  schlingoSaving.player = {id: (Module['schlingoPlayer'] || {}).id || String(Math.random())};
   FS.mkdir(schlingoWorkFolder);
   try {
     FS.symlink(schlingoProgramFolder + '/schlingo', '/proc/self/exe');
@@ -280,7 +415,7 @@ Module['preRun'] = (Module['preRun'] || []).concat([function () {
     // Without it the pictures are looked for in the working folder.
   }
   addRunDependency('schlingo-work-folder');
-  schlingoStore.readAll().then(function (files) {
+  function take(files) {
     Object.keys(files).forEach(function (path) {
       var name = path.slice(schlingoWorkFolder.length + 1);
       var entry = files[path];
@@ -292,12 +427,25 @@ Module['preRun'] = (Module['preRun'] || []).concat([function () {
       schlingoSaving.stored[path] = contents;
     });
     schlingoSaving.readable = true;
+  }
+  schlingoStore.claimAndRead(schlingoSaving.player).then(function (answer) {
+    take(answer.files);
+    schlingoSaving.player.epoch = answer.epoch;
+    schlingoTell('claimed', answer.epoch);
   }, function (error) {
+    // Perhaps only the claim could not be written (storage full): the files
+    // are read all the same, and the claim is made with the first save.
+    if (error && error.taken) schlingoTaken();
+    else console.warn('Schlingo: Ordner nicht beansprucht', error);
+    return schlingoStore.readAll().then(function (answer) {
+      schlingoSaving.seen = answer.holder;
+      take(answer.files);
+    });
+  }).catch(function (error) {
     // The files kept, if any, are out of reach: play with the shipped ones
     // and write nothing over what may still be there.
     console.warn('Schlingo: gespeicherte Dateien nicht lesbar', error);
-    schlingoSaving.failed = true;
-    schlingoTell('failed');
+    schlingoFailed();
   }).then(function () {
     removeRunDependency('schlingo-work-folder');
   });
@@ -330,7 +478,8 @@ Module['onRuntimeInitialized'] = (function (next) {
       if (schlingoInWorkFolder(FS.lookupPath(newPath).path)) schlingoStartSync();
       return result;
     };
-    // The claim on the folder, and the shipped files copied in.
+    // The shipped files copied in (and the claim, where reading could not
+    // make it).
     schlingoStartSync();
     // A page closed or hidden may not come back: a save that failed is tried
     // once more.
@@ -360,15 +509,36 @@ Module['schlingoFiles'] = {
     if (category < 1 || category > 4) return '';
     return UTF8ToString(Module['_schlingo_check_list'](category));
   },
-  // Resolves once every file written so far is kept (true) or its save has
-  // failed (false); a save that failed before is tried once more first.
+  // Keeps `bytes` as the file `name` and only then puts them in play. Resolves
+  // with {kept: true}, or {kept: false, full: storage is full, taken: another
+  // tab plays} with the file as it was.
+  replace: function (name, bytes) {
+    var path = schlingoWorkFolder + '/' + name;
+    var entry = {timestamp: new Date(), mode: 33206, contents: bytes}; // a file, rw-rw-rw-
+    return schlingoSettled().then(function () {
+      if (schlingoSaving.taken) throw new Error('Ein anderer Tab spielt jetzt');
+      if (!schlingoSaving.readable) throw new Error('gespeicherte Dateien nicht lesbar');
+      return schlingoClaim();
+    }).then(function () {
+      return schlingoKeep(path, entry);
+    }).then(function () {
+      // `stored` has the bytes already, so this write saves nothing more.
+      FS.writeFile(path, bytes);
+      return {kept: true};
+    }, function (error) {
+      if (error && error.taken) schlingoTaken();
+      console.warn('Schlingo: ' + name + ' nicht gespeichert', error);
+      return {kept: false, full: !!error && error.name === 'QuotaExceededError',
+              taken: schlingoSaving.taken};
+    });
+  },
+  // Resolves once every file written so far is saved, or its save has
+  // failed: true only when IndexedDB holds every file of the folder as it is
+  // now, and this tab still plays. A save that failed before is tried once
+  // more first.
   saved: function () {
     if (!schlingoSaving.running) schlingoStartSync();
-    function settled() {
-      return schlingoSaving.running ? schlingoSaving.running.then(settled)
-                                    : Promise.resolve(!schlingoSaving.failed && schlingoSaving.readable);
-    }
-    return settled();
+    return schlingoSettled().then(schlingoAllKept);
   }
 };
 return Module['schlingoFiles'];

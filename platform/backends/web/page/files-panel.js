@@ -41,6 +41,7 @@ const SchlingoFilesPanel = (() => {
       target.appendChild(option);
     });
     $('files-status').textContent = '';
+    $('files-status').classList.remove('refused');
     $('files-check').textContent = '';
     $('files-check').hidden = true;
     SchlingoBoxes.opened();
@@ -64,19 +65,28 @@ const SchlingoFilesPanel = (() => {
     if (!file) return;
     const name = $('files-upload-target').value;
     // The bytes as they are: the game finds their encoding when it reads them.
-    files().write(name, new Uint8Array(await file.arrayBuffer()));
-    await files().saved();
+    const outcome = await files().replace(name, new Uint8Array(await file.arrayBuffer()));
     event.target.value = '';
+    if (outcome.taken) return; // the tab has stopped and says why
+    if (!outcome.kept) {
+      $('files-status').textContent = '„' + name + '“ wurde nicht ersetzt: ' +
+          (outcome.full ? 'Der Speicher dieses Browsers ist voll. '
+                        : 'Dieser Browser kann sie gerade nicht speichern. ') +
+          'Im Spiel bleibt die bisherige Liste.';
+      showFilesList('', true);
+      return;
+    }
     $('files-status').textContent = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
         'sobald ihre Wörterdatei im Startfenster gewählt wird.';
     showFilesList(files().check(name));
   });
-  function showFilesList(report) {
+  function showFilesList(report, refused = false) {
     const status = $('files-status').textContent;
     const chosen = $('files-upload-target').value;
     filesClosed();
     showFiles();
     $('files-status').textContent = status;
+    $('files-status').classList.toggle('refused', refused);
     $('files-upload-target').value = chosen;
     $('files-check').textContent = report;
     $('files-check').hidden = !report;

@@ -11,27 +11,33 @@ const SchlingoTabs = (() => {
   // The tabs of this site agree on one player: through the Web Locks API
   // where the browser offers it (a secure context), else by asking over a
   // BroadcastChannel whether a tab plays. Either way the files store writes
-  // only for the tab that claimed the working folder last (files.js), so two
-  // tabs never both write, even when they start at the same moment.
-  const player = {id: Math.random().toString(36).slice(2) + Date.now().toString(36), since: 0};
+  // only for the tab whose claim on the working folder is the last one
+  // (files.js counts the claims in IndexedDB), so two tabs never both write,
+  // even when they start at the same moment. No clock decides: a device's
+  // time of day may be a day off, or jump while a game is played.
+  const player = {id: Math.random().toString(36).slice(2) + Math.random().toString(36).slice(2)};
   const channel = typeof BroadcastChannel === 'function' ? new BroadcastChannel('schlingo') : null;
   let playing = false;
-  let answer = null; // the wait for a playing tab to say so
+  let epoch = 0;      // this tab's claim, once made
+  let laterClaim = 0; // the highest claim another tab told of
+  let answer = null;  // the wait for a playing tab to say so
   if (channel) {
     channel.onmessage = (event) => {
       const message = event.data || {};
       if (message.from === player.id || state.stopped) return;
       if (message.type === 'who' && playing) channel.postMessage({type: 'here', from: player.id});
       else if (message.type === 'here' && answer) answer(true);
-      // Of two tabs that claim at once, the later claim plays, as in files.js.
-      else if (message.type === 'claimed' && playing && (message.since > player.since ||
-               (message.since === player.since && message.from > player.id))) stop();
+      else if (message.type === 'claimed' && typeof message.epoch === 'number') {
+        laterClaim = Math.max(laterClaim, message.epoch);
+        if (playing && epoch > 0 && laterClaim > epoch) stop();
+      }
     };
   }
 
   function stop() {
     state.stopped = true;
     playing = false;
+    if (window.Module) Module.schlingoStopped = true; // files.js claims and writes no more
     SchlingoEvents.drop();
     if (box.open) box.close();
     if (panel.open) panel.close();
@@ -42,9 +48,13 @@ const SchlingoTabs = (() => {
 
   // How saving goes, from files.js: said once on the page, never in a box;
   // the player may put the notice away.
-  function savingChanged(state) {
-    if (state === 'taken') stop();
-    else $('save-failed').hidden = state !== 'failed';
+  function savingChanged(saving, claim) {
+    if (saving === 'taken') stop();
+    else if (saving === 'claimed' && !state.stopped) {
+      epoch = claim;
+      if (channel) channel.postMessage({type: 'claimed', from: player.id, epoch});
+      if (laterClaim > epoch) stop();
+    } else $('save-failed').hidden = saving !== 'failed';
   }
   $('save-failed-close').addEventListener('click', () => {
     $('save-failed').hidden = true;
@@ -53,8 +63,6 @@ const SchlingoTabs = (() => {
 
   function load() {
     playing = true;
-    player.since = Date.now() + Math.random();
-    if (channel) channel.postMessage({type: 'claimed', from: player.id, since: player.since});
     $('busy').hidden = true;
     $('loading').hidden = false;
     window.Module = {
