@@ -493,21 +493,38 @@ bool fileExists(const std::string& name) {
     return true;
 }
 
-std::optional<std::string> readWholeFile(const std::string& name) {
+FileBytes readFileUpTo(const std::string& name, long long limit) {
+    FileBytes result;
     std::FILE* f = host::openFile(name, "rb");
     if (f == nullptr) {
-        return std::nullopt;
+        return result;
     }
-    const long long size = host::fileSize(f);
-    std::string bytes(static_cast<std::size_t>(std::max(size, 0LL)), '\0');
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        return std::nullopt;
+    struct Closer {
+        std::FILE* f;
+        ~Closer() { std::fclose(f); }
+    } closer{f};
+    const long long size = std::max(host::fileSize(f), 0LL);
+    if (size > limit) {
+        result.status = FileBytes::Status::TooLarge;
+        return result;
     }
-    bytes.resize(got); // a file cut short meanwhile
-    return bytes;
+    std::string& bytes = result.bytes;
+    while (static_cast<long long>(bytes.size()) < size) {
+        const auto have = bytes.size();
+        const auto part = static_cast<std::size_t>(
+            std::min<long long>(size - static_cast<long long>(have), readChunk));
+        bytes.resize(have + part);
+        const std::size_t got = std::fread(bytes.data() + have, 1, part, f);
+        bytes.resize(have + got);
+        if (got < part) {
+            break; // the file was cut short meanwhile, or a read failed
+        }
+    }
+    result.status = std::ferror(f) != 0 ? FileBytes::Status::Failed : FileBytes::Status::Read;
+    if (result.status != FileBytes::Status::Read) {
+        bytes.clear();
+    }
+    return result;
 }
 
 std::string numberForm(std::int32_t value) {

@@ -93,10 +93,17 @@ private:
 
 bool fileExists(const std::string& name);
 
+struct FileBytes {
+    enum class Status { Read, Unopenable, TooLarge, Failed };
+    Status status = Status::Unopenable;
+    std::string bytes; // only with Read
+};
 // The bytes of a file, up to the size it had when opened (a device reads as
-// empty, as it does for the item reader). Nothing when it cannot be opened
-// or a read fails.
-std::optional<std::string> readWholeFile(const std::string& name);
+// empty, as it does for the item reader). They are taken in chunks, so the
+// storage grows with what is really there, never with what the length
+// claims. A file longer than `limit` bytes is not read at all. May throw
+// std::bad_alloc.
+FileBytes readFileUpTo(const std::string& name, long long limit);
 
 std::string numberForm(std::int32_t value);  // " 12", "-3": files and screen
 std::string numberText(std::int32_t value);  // "12", "-3": messages
