@@ -331,7 +331,8 @@ struct ListCheckJob::Work {
     std::vector<long long> starts;
     ListEntryReader reader;
     bool read = false;
-    int next = 2; // the entry whose findings come next
+    int next = 2;       // the entry whose findings come next
+    bool found = false; // then the storage goes, a batch at a time
     // Keys into `entries`, which no longer change once read: a second copy
     // of a big list would double what the check needs.
     std::unordered_map<std::string_view, int> firstLines;
@@ -352,8 +353,21 @@ bool ListCheckJob::step(std::size_t entries) {
 
 bool ListCheckJob::advance(std::size_t budget) {
     try {
-        if (!work_) {
-            ListText text = readListText(list_.fileName);
+        if (!reading_ && !bytes_ && !decoded_ && !work_) {
+            reading_ = std::make_unique<platform::FileReading>(list_.fileName, maxListBytes);
+        }
+        if (reading_) {
+            // About as many bytes a step as the entries' work would take.
+            if (!reading_->readSome(budget * 256)) {
+                return false;
+            }
+            bytes_ = std::make_unique<platform::FileBytes>(reading_->take());
+            reading_.reset();
+            return false;
+        }
+        if (bytes_) {
+            ListText text = listText(std::move(*bytes_));
+            bytes_.reset();
             switch (text.status) {
             case ListText::Status::Unopenable:
                 list_.state = platform::host::nameExists(list_.fileName)
@@ -369,7 +383,12 @@ bool ListCheckJob::advance(std::size_t budget) {
             case ListText::Status::Read:
                 break;
             }
-            work_ = std::make_unique<Work>(std::move(text.decoded));
+            decoded_ = std::make_unique<platform::DecodedText>(std::move(text.decoded));
+            return false;
+        }
+        if (decoded_) {
+            work_ = std::make_unique<Work>(std::move(*decoded_));
+            decoded_.reset();
             const platform::DecodedText& decoded = work_->decoded;
             list_.encoding = decoded.encoding;
             if (decoded.utf8Sequences > 0 && decoded.utf8Sequences >= decoded.utf8Errors) {
@@ -385,8 +404,24 @@ bool ListCheckJob::advance(std::size_t budget) {
                 list_.words = work.reader.count() - 1;
                 list_.cut = work.reader.cut();
                 list_.heading = work.original.heading(work.entries[1]);
+                // Made once: growing in steps would rehash all of it at a time.
+                work.firstLines.reserve(static_cast<std::size_t>(list_.words));
             }
             return false;
+        }
+        if (work.found) {
+            // A big list's many small pieces take long to free all at once.
+            auto it = work.firstLines.begin();
+            for (; budget > 0 && it != work.firstLines.end(); --budget) {
+                it = work.firstLines.erase(it);
+            }
+            const std::size_t drop = std::min(budget, work.entries.size());
+            work.entries.resize(work.entries.size() - drop);
+            if (!work.firstLines.empty() || !work.entries.empty()) {
+                return false;
+            }
+            work_.reset();
+            return true;
         }
         const int count = work.reader.count();
         for (; work.next <= count && budget > 0; ++work.next, --budget) {
@@ -425,10 +460,13 @@ bool ListCheckJob::advance(std::size_t budget) {
             list_.endMarkerLine = LineCounter(text).lineAt(static_cast<long long>(marker));
         }
         list_.state = ListCheck::State::Checked;
-        work_.reset();
-        return true;
+        work.found = true;
+        return false;
     } catch (const std::bad_alloc&) {
+        reading_.reset();
+        bytes_.reset();
         work_.reset();
+        decoded_.reset();
         const std::string fileName = list_.fileName;
         list_ = ListCheck{};
         list_.fileName = fileName;

@@ -12,6 +12,7 @@
 // never played and is checked for nothing.
 
 #include "platform/machine/text_encoding.hpp"
+#include "platform/machine/text_file.hpp"
 
 #include <cstddef>
 #include <memory>
@@ -98,7 +99,10 @@ private:
     bool advance(std::size_t entries);
     bool done_ = false;
     ListCheck list_;
-    std::unique_ptr<Work> work_; // while the check runs
+    std::unique_ptr<platform::FileReading> reading_; // the file, a part a step
+    std::unique_ptr<platform::FileBytes> bytes_;     // read, not yet decoded
+    std::unique_ptr<platform::DecodedText> decoded_; // decoded, not yet taken apart
+    std::unique_ptr<Work> work_;                     // while the check runs
 };
 // The four lists of the game, in the order of the start window.
 std::vector<ListCheck> checkWordLists();

@@ -92,9 +92,18 @@ std::optional<std::string> readWordList(Program& program, const std::string& fil
 } // namespace
 
 ListText readListText(const std::string& fileName) {
+    try {
+        return listText(platform::readFileUpTo(fileName, maxListBytes));
+    } catch (const std::bad_alloc&) {
+        ListText list;
+        list.status = ListText::Status::Unreadable;
+        return list;
+    }
+}
+
+ListText listText(platform::FileBytes file) {
     ListText list;
     try {
-        platform::FileBytes file = platform::readFileUpTo(fileName, maxListBytes);
         switch (file.status) {
         case platform::FileBytes::Status::Unopenable:
             return list;

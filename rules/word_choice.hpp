@@ -32,6 +32,8 @@ struct ListText {
 // and converted to Windows-1252. A file of more than maxListBytes bytes is
 // too large and is not read.
 ListText readListText(const std::string& fileName);
+// The same for bytes read already (platform::FileReading with maxListBytes).
+ListText listText(platform::FileBytes file);
 
 // The entries of a list's text by the item rules, entry 1 into slot 1 and on;
 // slot 0 and the slots past the count keep what they held. At most

@@ -493,38 +493,64 @@ bool fileExists(const std::string& name) {
     return true;
 }
 
-FileBytes readFileUpTo(const std::string& name, long long limit) {
-    FileBytes result;
-    std::FILE* f = host::openFile(name, "rb");
-    if (f == nullptr) {
-        return result;
+FileReading::FileReading(const std::string& name, long long limit) {
+    file_ = host::openFile(name, "rb");
+    if (file_ == nullptr) {
+        return; // Unopenable
     }
-    struct Closer {
-        std::FILE* f;
-        ~Closer() { std::fclose(f); }
-    } closer{f};
-    const long long size = std::max(host::fileSize(f), 0LL);
-    if (size > limit) {
-        result.status = FileBytes::Status::TooLarge;
-        return result;
+    size_ = std::max(host::fileSize(file_), 0LL);
+    if (size_ > limit) {
+        result_.status = FileBytes::Status::TooLarge;
+        std::fclose(file_);
+        file_ = nullptr;
+        return;
     }
-    std::string& bytes = result.bytes;
-    while (static_cast<long long>(bytes.size()) < size) {
-        const auto have = bytes.size();
-        const auto part = static_cast<std::size_t>(
-            std::min<long long>(size - static_cast<long long>(have), readChunk));
-        bytes.resize(have + part);
-        const std::size_t got = std::fread(bytes.data() + have, 1, part, f);
-        bytes.resize(have + got);
-        if (got < part) {
-            break; // the file was cut short meanwhile, or a read failed
+    result_.status = FileBytes::Status::Read;
+}
+
+FileReading::~FileReading() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+bool FileReading::readSome(std::size_t bytes) {
+    if (file_ == nullptr) {
+        return true;
+    }
+    std::string& read = result_.bytes;
+    bool done = false;
+    while (bytes > 0 && !done) {
+        const auto have = read.size();
+        const auto part = static_cast<std::size_t>(std::min<long long>(
+            {size_ - static_cast<long long>(have), static_cast<long long>(readChunk),
+             static_cast<long long>(std::min<std::size_t>(bytes, readChunk))}));
+        if (part == 0) {
+            break;
         }
+        read.resize(have + part);
+        const std::size_t got = std::fread(read.data() + have, 1, part, file_);
+        read.resize(have + got);
+        bytes -= std::min(bytes, part);
+        done = got < part; // the file was cut short meanwhile, or a read failed
     }
-    result.status = std::ferror(f) != 0 ? FileBytes::Status::Failed : FileBytes::Status::Read;
-    if (result.status != FileBytes::Status::Read) {
-        bytes.clear();
+    if (!done && static_cast<long long>(read.size()) < size_) {
+        return false;
     }
-    return result;
+    if (std::ferror(file_) != 0) {
+        result_.status = FileBytes::Status::Failed;
+        read.clear();
+    }
+    std::fclose(file_);
+    file_ = nullptr;
+    return true;
+}
+
+FileBytes readFileUpTo(const std::string& name, long long limit) {
+    FileReading reading(name, limit);
+    while (!reading.readSome(static_cast<std::size_t>(-1))) {
+    }
+    return reading.take();
 }
 
 std::string numberForm(std::int32_t value) {
