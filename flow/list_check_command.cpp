@@ -5,6 +5,7 @@
 #include "rules/list_check.hpp"
 
 #include <cstddef>
+#include <new>
 #include <string>
 
 namespace schlingo {
@@ -33,13 +34,25 @@ int checkListsCommand(int argc, char** argv) {
         platform::host::showReport(text, text, true);
         return 2;
     }
-    const std::string heading =
-        utf8("Wortlisten im Ordner \x84") + platform::host::workingFolderUtf8() + utf8("\x93\n\n");
-    const auto lists = checkWordLists();
-    const int status = listCheckStatus(lists);
-    platform::host::showReport(heading + listCheckReport(lists, static_cast<std::size_t>(-1)),
-                               heading + listCheckReport(lists, shownInABox), status != 0);
-    return status;
+    try {
+        const std::string heading = utf8("Wortlisten im Ordner \x84") +
+                                    platform::host::workingFolderUtf8() + utf8("\x93\n\n");
+        const auto lists = checkWordLists();
+        const int status = listCheckStatus(lists);
+        if (!platform::host::showReport(
+                heading + listCheckReport(lists, static_cast<std::size_t>(-1)),
+                heading + listCheckReport(lists, shownInABox), status != 0)) {
+            // A script must not take a report that never arrived for a good one.
+            platform::host::showError(utf8("Der Bericht l\xE4sst sich nicht schreiben: Die "
+                                           "Ausgabe nimmt nichts mehr an.\n"));
+            return 2;
+        }
+        return status;
+    } catch (const std::bad_alloc&) {
+        platform::host::showError(
+            utf8("F\xFCr den Bericht fehlt der Speicher; die Listen sind zu gro\xDF.\n"));
+        return 2;
+    }
 }
 
 } // namespace schlingo

@@ -56,13 +56,32 @@ std::string spoken(char c) {
     }
 }
 
+// Up to this many equal fields in a row are said one by one, as in nearly
+// every word of the game's lists; a longer run, which no listener could
+// count by ear, is said by its count.
+constexpr int longestSpokenRun = 12;
+
 std::string wordRow(const Program& program) {
     std::string text;
-    for (int i = 0; i < program.word.wordLength; ++i) {
-        if (i > 0) {
+    const int length = program.word.wordLength;
+    for (int i = 0; i < length;) {
+        const char c = shownCharacter(program, i);
+        int run = 1;
+        while (i + run < length && shownCharacter(program, i + run) == c) {
+            ++run;
+        }
+        if (!text.empty()) {
             text += ", ";
         }
-        text += spoken(shownCharacter(program, i));
+        if (run > longestSpokenRun) {
+            text += numberText(run) + (c == 0 ? std::string(" L\xFC"
+                                                            "cken")
+                                              : "-mal " + spoken(c));
+            i += run;
+            continue;
+        }
+        text += spoken(c);
+        ++i;
     }
     return text;
 }

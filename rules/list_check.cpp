@@ -8,7 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
+#include <new>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -216,6 +217,13 @@ void reportList(Report& report, const ListCheck& list, std::size_t shown) {
         report.text(name + " fehlt; das Spiel endet, sobald es die Liste braucht.").end();
         return;
     }
+    if (list.state == ListCheck::State::TooLarge) {
+        report.text(name + " ist zu gro\xDF (mehr als ")
+            .number(static_cast<std::size_t>(maxListBytes))
+            .text(" Bytes); das Spiel endet, sobald es die Liste braucht.")
+            .end();
+        return;
+    }
     if (list.state == ListCheck::State::Unreadable) {
         report
             .text(name + " l\xE4sst sich nicht lesen; das Spiel endet, sobald es die Liste "
@@ -278,6 +286,12 @@ void reportList(Report& report, const ListCheck& list, std::size_t shown) {
             report.text(" Zeichen)");
         });
     }
+    if (list.endMarkerLine > 0) {
+        report.text("  Ein Strg-Z (Zeichen 26) in ")
+            .line(list.endMarkerLine)
+            .text(" beendet die Liste; was danach steht, liest das Spiel nicht.")
+            .end();
+    }
     if (list.cut) {
         report.text("  Das Spiel liest nur die ersten ")
             .number(static_cast<std::size_t>(maxWordSlots))
@@ -306,55 +320,166 @@ CharacterFault characterFault(unsigned char c) {
     return CharacterFault::NeverShown;
 }
 
-ListCheck checkWordList(const std::string& fileName) {
-    ListCheck list;
-    list.fileName = fileName;
-    std::optional<platform::DecodedText> decoded = readListText(fileName);
-    if (!decoded) {
-        list.state = platform::host::nameExists(fileName) ? ListCheck::State::Unreadable
-                                                          : ListCheck::State::Missing;
-        return list;
-    }
-    list.state = ListCheck::State::Checked;
-    list.encoding = decoded->encoding;
-    if (decoded->utf8Sequences > 0 && decoded->utf8Sequences >= decoded->utf8Errors) {
-        list.brokenUtf8Line =
-            LineCounter(decoded->text).lineAt(static_cast<long long>(decoded->firstUtf8Error));
-    }
-    LineCounter lines(decoded->text);
-
+struct ListCheckJob::Work {
+    explicit Work(platform::DecodedText text)
+        : decoded(std::move(text)), lines(decoded.text), original(decoded),
+          reader(decoded.text, entries, &starts) {}
+    platform::DecodedText decoded;
+    LineCounter lines;
+    OriginalText original;
     std::vector<std::string> entries;
     std::vector<long long> starts;
-    const int count = readListEntries(decoded->text, entries, &starts, &list.cut);
-    list.words = count - 1;
-    OriginalText original(*decoded);
-    list.heading = original.heading(entries[1]);
-    std::unordered_map<std::string, int> firstLines;
-    for (int i = 2; i <= count; ++i) {
-        const std::string& entry = entries[static_cast<std::size_t>(i)];
-        const std::vector<char32_t> points = original.codePoints(entry);
-        const int line = lines.lineAt(starts[static_cast<std::size_t>(i - 1)]);
-        if (entry.empty()) {
-            list.emptyLines.push_back(line);
-            continue;
-        }
-        const std::string word = OriginalText::word(points);
-        std::vector<ListCheck::Fault> faults =
-            faultsOf(entry, points, list.encoding != TextEncoding::Windows1252);
-        if (faults.empty()) {
-            ++list.winnable;
-        } else {
-            list.unwinnable.push_back({line, word, std::move(faults)});
-        }
-        const auto [first, inserted] = firstLines.try_emplace(entry, line);
-        if (!inserted) {
-            list.duplicates.push_back({line, word, first->second});
-        }
-        if (entry.size() > static_cast<std::size_t>(wordRowFields)) {
-            list.tooLong.push_back({line, word, static_cast<int>(entry.size())});
-        }
+    ListEntryReader reader;
+    bool read = false;
+    int next = 2;       // the entry whose findings come next
+    bool found = false; // then the storage goes, a batch at a time
+    // Keys into `entries`, which no longer change once read: a second copy
+    // of a big list would double what the check needs.
+    std::unordered_map<std::string_view, int> firstLines;
+};
+
+ListCheckJob::ListCheckJob(const std::string& fileName) {
+    list_.fileName = fileName;
+}
+
+ListCheckJob::~ListCheckJob() = default;
+
+bool ListCheckJob::step(std::size_t entries) {
+    if (!done_) {
+        done_ = advance(entries);
     }
-    return list;
+    return done_;
+}
+
+bool ListCheckJob::advance(std::size_t budget) {
+    try {
+        if (!reading_ && !bytes_ && !decoded_ && !work_) {
+            reading_ = std::make_unique<platform::FileReading>(list_.fileName, maxListBytes);
+        }
+        if (reading_) {
+            // About as many bytes a step as the entries' work would take.
+            if (!reading_->readSome(budget * 256)) {
+                return false;
+            }
+            bytes_ = std::make_unique<platform::FileBytes>(reading_->take());
+            reading_.reset();
+            return false;
+        }
+        if (bytes_) {
+            ListText text = listText(std::move(*bytes_));
+            bytes_.reset();
+            switch (text.status) {
+            case ListText::Status::Unopenable:
+                list_.state = platform::host::nameExists(list_.fileName)
+                                  ? ListCheck::State::Unreadable
+                                  : ListCheck::State::Missing;
+                return true;
+            case ListText::Status::TooLarge:
+                list_.state = ListCheck::State::TooLarge;
+                return true;
+            case ListText::Status::Unreadable:
+                list_.state = ListCheck::State::Unreadable;
+                return true;
+            case ListText::Status::Read:
+                break;
+            }
+            decoded_ = std::make_unique<platform::DecodedText>(std::move(text.decoded));
+            return false;
+        }
+        if (decoded_) {
+            work_ = std::make_unique<Work>(std::move(*decoded_));
+            decoded_.reset();
+            const platform::DecodedText& decoded = work_->decoded;
+            list_.encoding = decoded.encoding;
+            if (decoded.utf8Sequences > 0 && decoded.utf8Sequences >= decoded.utf8Errors) {
+                list_.brokenUtf8Line = LineCounter(decoded.text)
+                                           .lineAt(static_cast<long long>(decoded.firstUtf8Error));
+            }
+            return false;
+        }
+        Work& work = *work_;
+        if (!work.read) {
+            work.read = work.reader.read(budget);
+            if (work.read) {
+                list_.words = work.reader.count() - 1;
+                list_.cut = work.reader.cut();
+                list_.heading = work.original.heading(work.entries[1]);
+                // Made once: growing in steps would rehash all of it at a time.
+                work.firstLines.reserve(static_cast<std::size_t>(list_.words));
+            }
+            return false;
+        }
+        if (work.found) {
+            // A big list's many small pieces take long to free all at once.
+            auto it = work.firstLines.begin();
+            for (; budget > 0 && it != work.firstLines.end(); --budget) {
+                it = work.firstLines.erase(it);
+            }
+            const std::size_t drop = std::min(budget, work.entries.size());
+            work.entries.resize(work.entries.size() - drop);
+            if (!work.firstLines.empty() || !work.entries.empty()) {
+                return false;
+            }
+            work_.reset();
+            return true;
+        }
+        const int count = work.reader.count();
+        for (; work.next <= count && budget > 0; ++work.next, --budget) {
+            const int i = work.next;
+            const std::string& entry = work.entries[static_cast<std::size_t>(i)];
+            const std::vector<char32_t> points = work.original.codePoints(entry);
+            const int line = work.lines.lineAt(work.starts[static_cast<std::size_t>(i - 1)]);
+            if (entry.empty()) {
+                list_.emptyLines.push_back(line);
+                continue;
+            }
+            const std::string word = OriginalText::word(points);
+            std::vector<ListCheck::Fault> faults =
+                faultsOf(entry, points, list_.encoding != TextEncoding::Windows1252);
+            if (faults.empty()) {
+                ++list_.winnable;
+            } else {
+                list_.unwinnable.push_back({line, word, std::move(faults)});
+            }
+            const auto [first, inserted] = work.firstLines.try_emplace(entry, line);
+            if (!inserted) {
+                list_.duplicates.push_back({line, word, first->second});
+            }
+            if (entry.size() > static_cast<std::size_t>(wordRowFields)) {
+                list_.tooLong.push_back({line, word, static_cast<int>(entry.size())});
+            }
+        }
+        if (work.next <= count) {
+            return false;
+        }
+        // The reader stops at the first byte 26; said only when text follows it.
+        const std::string& text = work.decoded.text;
+        const auto marker = text.find('\x1A');
+        if (!list_.cut && marker != std::string::npos &&
+            text.find_first_not_of(" \t\r\n\x1A", marker) != std::string::npos) {
+            list_.endMarkerLine = LineCounter(text).lineAt(static_cast<long long>(marker));
+        }
+        list_.state = ListCheck::State::Checked;
+        work.found = true;
+        return false;
+    } catch (const std::bad_alloc&) {
+        reading_.reset();
+        bytes_.reset();
+        work_.reset();
+        decoded_.reset();
+        const std::string fileName = list_.fileName;
+        list_ = ListCheck{};
+        list_.fileName = fileName;
+        list_.state = ListCheck::State::Unreadable;
+        return true;
+    }
+}
+
+ListCheck checkWordList(const std::string& fileName) {
+    ListCheckJob job(fileName);
+    while (!job.step(static_cast<std::size_t>(maxWordSlots))) {
+    }
+    return job.take();
 }
 
 std::vector<ListCheck> checkWordLists() {
@@ -385,7 +510,10 @@ std::string listCheckReport(const std::vector<ListCheck>& lists, std::size_t sho
         reportList(report, list, shown);
         report.end();
         missing += list.state == ListCheck::State::Missing ? 1 : 0;
-        unreadable += list.state == ListCheck::State::Unreadable ? 1 : 0;
+        unreadable +=
+            list.state == ListCheck::State::Unreadable || list.state == ListCheck::State::TooLarge
+                ? 1
+                : 0;
         unwinnable += list.unwinnable.size();
         hopeless += list.state == ListCheck::State::Checked && list.winnable == 0 ? 1 : 0;
     }

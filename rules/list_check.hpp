@@ -12,9 +12,12 @@
 // never played and is checked for nothing.
 
 #include "platform/machine/text_encoding.hpp"
+#include "platform/machine/text_file.hpp"
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace schlingo {
@@ -34,7 +37,7 @@ CharacterFault characterFault(unsigned char c);
 inline constexpr int wordRowFields = 58;
 
 struct ListCheck {
-    enum class State { Checked, Missing, Unreadable };
+    enum class State { Checked, Missing, Unreadable, TooLarge };
     struct Fault {
         CharacterFault kind;
         std::string shown; // UTF-8: „H“, „ł“ (U+0142), U+0009, das Byte 0x81
@@ -65,6 +68,9 @@ struct ListCheck {
     int words = 0;    // the entries after the first, as the greeting counts them
     int winnable = 0; // the words among them that can be completed
     bool cut = false; // more entries than the game keeps
+    // The line of a Ctrl-Z (byte 26, U+001A) that ends the list before more
+    // text; 0 without one.
+    int endMarkerLine = 0;
     std::vector<Unwinnable> unwinnable;
     std::vector<Duplicate> duplicates;
     std::vector<int> emptyLines;
@@ -73,6 +79,31 @@ struct ListCheck {
 
 // Checks one list file of the working directory (Windows-1252 name).
 ListCheck checkWordList(const std::string& fileName);
+
+// The same check in steps, for a caller that must stay responsive while a
+// big list is checked (the page). Its first step reads the file.
+class ListCheckJob {
+public:
+    explicit ListCheckJob(const std::string& fileName);
+    ~ListCheckJob();
+    ListCheckJob(const ListCheckJob&) = delete;
+    ListCheckJob& operator=(const ListCheckJob&) = delete;
+    // Goes through up to `entries` more entries; true once the check is done.
+    bool step(std::size_t entries);
+    bool done() const { return done_; }
+    const ListCheck& result() const { return list_; }
+    ListCheck take() { return std::move(list_); }
+
+private:
+    struct Work;
+    bool advance(std::size_t entries);
+    bool done_ = false;
+    ListCheck list_;
+    std::unique_ptr<platform::FileReading> reading_; // the file, a part a step
+    std::unique_ptr<platform::FileBytes> bytes_;     // read, not yet decoded
+    std::unique_ptr<platform::DecodedText> decoded_; // decoded, not yet taken apart
+    std::unique_ptr<Work> work_;                     // while the check runs
+};
 // The four lists of the game, in the order of the start window.
 std::vector<ListCheck> checkWordLists();
 

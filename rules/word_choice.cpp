@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -55,33 +57,77 @@ std::size_t countSeparators(const char* bytes, std::size_t size) {
     return count;
 }
 
-// Reads the list into slots 1..wordCount. Returns whether an entry after the
-// first is non-empty, i.e. whether a word can be drawn at all.
-bool readWordList(Program& program, const std::string& fileName) {
+// Reads the list into slots 1..wordCount. Returns why it cannot be played,
+// or nothing when an entry after the first is non-empty.
+std::optional<std::string> readWordList(Program& program, const std::string& fileName) {
     WordList& words = program.words;
-    // A file that cannot be read now reads as empty, as a failed open does.
-    std::string text = readListText(fileName).value_or(platform::DecodedText{}).text;
-    words.wordCount = readListEntries(std::move(text), words.wordList);
+    const std::string named = "Die Datei ''" + fileName + "'' ";
+    try {
+        ListText list = readListText(fileName);
+        switch (list.status) {
+        case ListText::Status::TooLarge:
+            return named + "ist zu gro\xDF f\xFCr das Spiel!";
+        case ListText::Status::Unreadable:
+            return named + "l\xE4sst sich nicht lesen!";
+        case ListText::Status::Unopenable: // reads as empty, as a failed open does
+        case ListText::Status::Read:
+            break;
+        }
+        words.wordCount = readListEntries(std::move(list.decoded.text), words.wordList);
+    } catch (const std::bad_alloc&) {
+        // What was read goes, so that the message box finds memory.
+        std::vector<std::string>().swap(words.wordList);
+        words.wordCount = 0;
+        return named + "l\xE4sst sich nicht lesen!";
+    }
     for (int i = 2; i <= words.wordCount; ++i) {
         if (!words.wordList[static_cast<std::size_t>(i)].empty()) {
-            return true;
+            return std::nullopt;
         }
     }
-    return false;
+    // Drawing from such a list would never end.
+    return named + "enth\xE4lt keine spielbaren W\xF6rter!";
 }
 
 } // namespace
 
-std::optional<platform::DecodedText> readListText(const std::string& fileName) {
-    std::optional<std::string> bytes = platform::readWholeFile(fileName);
-    if (!bytes) {
-        return std::nullopt;
+ListText readListText(const std::string& fileName) {
+    try {
+        return listText(platform::readFileUpTo(fileName, maxListBytes));
+    } catch (const std::bad_alloc&) {
+        ListText list;
+        list.status = ListText::Status::Unreadable;
+        return list;
     }
-    return platform::decodeText(std::move(*bytes));
 }
 
-int readListEntries(std::string text, std::vector<std::string>& slots,
-                    std::vector<long long>* starts, bool* cut) {
+ListText listText(platform::FileBytes file) {
+    ListText list;
+    try {
+        switch (file.status) {
+        case platform::FileBytes::Status::Unopenable:
+            return list;
+        case platform::FileBytes::Status::TooLarge:
+            list.status = ListText::Status::TooLarge;
+            return list;
+        case platform::FileBytes::Status::Failed:
+            list.status = ListText::Status::Unreadable;
+            return list;
+        case platform::FileBytes::Status::Read:
+            break;
+        }
+        list.decoded = platform::decodeText(std::move(file.bytes));
+        list.status = ListText::Status::Read;
+    } catch (const std::bad_alloc&) {
+        list = ListText{};
+        list.status = ListText::Status::Unreadable;
+    }
+    return list;
+}
+
+ListEntryReader::ListEntryReader(std::string text, std::vector<std::string>& slots,
+                                 std::vector<long long>* starts)
+    : slots_(slots), starts_(starts) {
     // Room for an upper bound of the entries, from the line ends and commas,
     // so that the storage is made once instead of growing in steps.
     const std::size_t bound = 1 + countSeparators(text.data(), text.size());
@@ -89,32 +135,41 @@ int readListEntries(std::string text, std::vector<std::string>& slots,
     if (slots.empty()) {
         slots.resize(1); // slot 0, never used
     }
-    platform::TextFile file;
-    file.openInputBytes(std::move(text));
-    int count = 1;
-    for (;;) {
-        if (starts != nullptr) {
-            starts->push_back(file.position());
+    file_.openInputBytes(std::move(text));
+}
+
+bool ListEntryReader::read(std::size_t entries) {
+    for (; !done_ && entries > 0; --entries) {
+        ++count_;
+        if (starts_ != nullptr) {
+            starts_->push_back(file_.position());
         }
-        std::string entry = file.readTextItem();
-        if (count >= static_cast<int>(slots.size())) {
-            slots.push_back(std::move(entry));
+        std::string entry = file_.readTextItem();
+        if (count_ >= static_cast<int>(slots_.size())) {
+            slots_.push_back(std::move(entry));
         } else {
-            slots[static_cast<std::size_t>(count)] = std::move(entry);
+            slots_[static_cast<std::size_t>(count_)] = std::move(entry);
         }
-        if (file.atEnd()) {
-            break;
+        if (file_.atEnd()) {
+            done_ = true;
+        } else if (count_ == maxWordSlots) {
+            done_ = cut_ = true; // entries beyond the last slot are dropped
         }
-        if (count == maxWordSlots) {
-            // Entries beyond the last slot are dropped.
-            if (cut != nullptr) {
-                *cut = true;
-            }
-            break;
-        }
-        ++count;
     }
-    return count;
+    if (done_) {
+        file_.closeFile();
+    }
+    return done_;
+}
+
+int readListEntries(std::string text, std::vector<std::string>& slots,
+                    std::vector<long long>* starts, bool* cut) {
+    ListEntryReader reader(std::move(text), slots, starts);
+    reader.read(static_cast<std::size_t>(maxWordSlots));
+    if (cut != nullptr && reader.cut()) {
+        *cut = true;
+    }
+    return reader.count();
 }
 
 void chooseWord(Program& program) {
@@ -127,10 +182,8 @@ void chooseWord(Program& program) {
                 endWithMessage(program, "Die Datei ''" + fileName + "'' ist nicht vorhanden!");
                 return;
             }
-            if (!readWordList(program, fileName)) {
-                // Drawing from such a list would never end.
-                endWithMessage(program, "Die Datei ''" + fileName +
-                                            "'' enth\xE4lt keine spielbaren W\xF6rter!");
+            if (const auto trouble = readWordList(program, fileName)) {
+                endWithMessage(program, *trouble);
                 return;
             }
         }

@@ -493,21 +493,64 @@ bool fileExists(const std::string& name) {
     return true;
 }
 
-std::optional<std::string> readWholeFile(const std::string& name) {
-    std::FILE* f = host::openFile(name, "rb");
-    if (f == nullptr) {
-        return std::nullopt;
+FileReading::FileReading(const std::string& name, long long limit) {
+    file_ = host::openFile(name, "rb");
+    if (file_ == nullptr) {
+        return; // Unopenable
     }
-    const long long size = host::fileSize(f);
-    std::string bytes(static_cast<std::size_t>(std::max(size, 0LL)), '\0');
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        return std::nullopt;
+    size_ = std::max(host::fileSize(file_), 0LL);
+    if (size_ > limit) {
+        result_.status = FileBytes::Status::TooLarge;
+        std::fclose(file_);
+        file_ = nullptr;
+        return;
     }
-    bytes.resize(got); // a file cut short meanwhile
-    return bytes;
+    result_.status = FileBytes::Status::Read;
+}
+
+FileReading::~FileReading() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+bool FileReading::readSome(std::size_t bytes) {
+    if (file_ == nullptr) {
+        return true;
+    }
+    std::string& read = result_.bytes;
+    bool done = false;
+    while (bytes > 0 && !done) {
+        const auto have = read.size();
+        const auto part = static_cast<std::size_t>(std::min<long long>(
+            {size_ - static_cast<long long>(have), static_cast<long long>(readChunk),
+             static_cast<long long>(std::min<std::size_t>(bytes, readChunk))}));
+        if (part == 0) {
+            break;
+        }
+        read.resize(have + part);
+        const std::size_t got = std::fread(read.data() + have, 1, part, file_);
+        read.resize(have + got);
+        bytes -= std::min(bytes, part);
+        done = got < part; // the file was cut short meanwhile, or a read failed
+    }
+    if (!done && static_cast<long long>(read.size()) < size_) {
+        return false;
+    }
+    if (std::ferror(file_) != 0) {
+        result_.status = FileBytes::Status::Failed;
+        read.clear();
+    }
+    std::fclose(file_);
+    file_ = nullptr;
+    return true;
+}
+
+FileBytes readFileUpTo(const std::string& name, long long limit) {
+    FileReading reading(name, limit);
+    while (!reading.readSome(static_cast<std::size_t>(-1))) {
+    }
+    return reading.take();
 }
 
 std::string numberForm(std::int32_t value) {

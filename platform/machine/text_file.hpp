@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace schlingo::platform {
@@ -93,10 +94,34 @@ private:
 
 bool fileExists(const std::string& name);
 
+struct FileBytes {
+    enum class Status { Read, Unopenable, TooLarge, Failed };
+    Status status = Status::Unopenable;
+    std::string bytes; // only with Read
+};
 // The bytes of a file, up to the size it had when opened (a device reads as
-// empty, as it does for the item reader). Nothing when it cannot be opened
-// or a read fails.
-std::optional<std::string> readWholeFile(const std::string& name);
+// empty, as it does for the item reader). They are taken in chunks, so the
+// storage grows with what is really there, never with what the length
+// claims. A file longer than `limit` bytes is not read at all. May throw
+// std::bad_alloc.
+FileBytes readFileUpTo(const std::string& name, long long limit);
+
+// The same a part at a time, for a caller that must not be held up for long.
+class FileReading {
+public:
+    FileReading(const std::string& name, long long limit);
+    ~FileReading();
+    FileReading(const FileReading&) = delete;
+    FileReading& operator=(const FileReading&) = delete;
+    // Reads up to `bytes` more; true once the file is read or has failed.
+    bool readSome(std::size_t bytes);
+    FileBytes take() { return std::move(result_); }
+
+private:
+    std::FILE* file_ = nullptr;
+    long long size_ = 0;
+    FileBytes result_;
+};
 
 std::string numberForm(std::int32_t value);  // " 12", "-3": files and screen
 std::string numberText(std::int32_t value);  // "12", "-3": messages

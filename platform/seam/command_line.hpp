@@ -26,7 +26,12 @@ bool nameExists(const std::string& cp1252Name);
 // Windows: in the console the program was started from, or in the file or
 // pipe its output is redirected to; without either (started from Explorer or
 // a shortcut) in a message box, which gets `brief`. `problems` picks the
-// box's warning icon.
-void showReport(const std::string& full, const std::string& brief, bool problems);
+// box's warning icon. False when the report could not be written whole
+// (a full disk, a closed pipe).
+bool showReport(const std::string& full, const std::string& brief, bool problems);
+
+// Shows a UTF-8 error with "\n" line ends where errors go: standard error, or
+// on Windows without one a message box.
+void showError(const std::string& text);
 
 } // namespace schlingo::platform::host

@@ -4,11 +4,21 @@
 
 #include "support/game_fixture.hpp"
 
+#include "rules/word_choice.hpp"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#endif
 
 namespace schlingo::test {
 namespace {
@@ -56,6 +66,43 @@ TEST(DamagedWordList, OneFiftyMegabyteLineIsCutIntoItemsOfMaximumLength) {
     // A row 65536 pixels wide, almost all of it off the screen.
     EXPECT_EQ(showAndLeave(game), 0);
 }
+
+TEST(DamagedWordList, AListLargerThanTheGameCanHoldEndsWithAMessageUnread) {
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "the page's files live in its memory, which holds no file of gigabytes";
+#endif
+    GameFixture game;
+    writeFile(generalList, "kopf\r\nhund\r\n");
+    // Sparse: the disk holds a few bytes, the length claims more than memory.
+    std::filesystem::resize_file(std::filesystem::path(u8"allgemeine Wörter.txt"),
+                                 maxListBytes + 1);
+    EXPECT_EQ(game.chooseWordNow(), 0);
+    EXPECT_EQ(game.script().messageTexts(),
+              (std::vector<std::string>{
+                  "Die Datei ''allgemeine W\xF6rter.txt'' ist zu gro\xDF f\xFCr das Spiel!"}));
+}
+
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A list the game could hold, in a process with less memory than it needs.
+TEST(DamagedWordListDeathTest, AListLargerThanMemoryIsUnreadableNotAnAbort) {
+    GameFixture game;
+    writeFile(generalList, "kopf\r\nhund\r\n");
+    std::filesystem::resize_file(std::filesystem::path(u8"allgemeine Wörter.txt"), 1LL << 30);
+    auto chooseInLittleMemory = [&game] {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t room = static_cast<rlim_t>(pages) * 4096 + (256u << 20);
+        const rlimit limit{room, room};
+        setrlimit(RLIMIT_AS, &limit);
+        const std::optional<int> code = game.chooseWordNow();
+        const std::vector<std::string> said = game.script().messageTexts();
+        const bool told = said == std::vector<std::string>{"Die Datei ''allgemeine W\xF6rter.txt'' "
+                                                           "l\xE4sst sich nicht lesen!"};
+        std::exit(code == 0 && told ? 0 : 1);
+    };
+    EXPECT_EXIT(chooseInLittleMemory(), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(DamagedWordList, LoneCarriageReturnsEndLinesAndAByte26EndsTheList) {
     GameFixture game;

@@ -50,6 +50,48 @@ TEST(Announcements, AWordIsToldFromItsStartToItsLossAndTheList) {
     EXPECT_EQ(said[14].board, "");
 }
 
+TEST(Announcements, LongRunsOfOneFieldAreSaidByTheirCount) {
+    auto times = [](const std::string& field, int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i) {
+            text += (i == 0 ? "" : ", ") + field;
+        }
+        return text;
+    };
+    auto firstLines = [](const std::string& text, int lines) {
+        std::size_t end = 0;
+        for (int i = 0; i < lines; ++i) {
+            end = text.find('\n', end + 1);
+        }
+        return text.substr(0, end);
+    };
+    GameFixture game;
+    // Twelve in a row are said one by one as in any word; thirteen are not.
+    game.useWord("haus-" + std::string(13, 'e') + "-" + std::string(12, 'e'));
+    game.startGame();
+    game.guess("e");
+    game.script().press(escScanCode);
+    ASSERT_EQ(game.play(), 0);
+    const auto& said = game.backend.announcements;
+    ASSERT_GE(said.size(), 2u);
+    EXPECT_EQ(firstLines(said[0].text, 1), "Neues Wort mit 31 Zeichen: " + times(gap, 4) +
+                                               ", Bindestrich, 13 L\xFC"
+                                               "cken, Bindestrich, " +
+                                               times(gap, 12) + ".");
+    EXPECT_EQ(firstLines(said[1].text, 2), "E: Treffer.\nWort: " + times(gap, 4) +
+                                               ", Bindestrich, 13-mal E, Bindestrich, " +
+                                               times("E", 12) + ".");
+
+    GameFixture longest;
+    longest.useWord(std::string(4096, 'x'));
+    longest.startGame();
+    longest.script().press(escScanCode);
+    ASSERT_EQ(longest.play(), 0);
+    EXPECT_EQ(firstLines(longest.backend.announcements.at(0).text, 1),
+              "Neues Wort mit 4096 Zeichen: 4096 L\xFC"
+              "cken.");
+}
+
 TEST(Announcements, BlindModeSaysNeitherHitsNorUsedLetters) {
     GameFixture game;
     game.program.options.blindMode = 1;

@@ -32,6 +32,16 @@ struct Row {
 };
 
 const std::string a59(59, 'a');
+
+// ASCII text as UTF-16 LE with its byte-order mark.
+std::string utf16(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
 // clang-format off
 const Row rows[] = {
     {"why words can never be won", "kopf\r\ncaf\xE9\r\nrock \"n\" roll\r\nhaus\t\r\nx\x81y\r\nhund\r\n", 1,
@@ -54,6 +64,12 @@ const Row rows[] = {
       "    Zeile 2: „bÃ¤r“ – „Ã“ ist ein Großbuchstabe, „¤“ wird nie aufgedeckt"}},
     {"nothing to win", "kopf\r\n\r\n", 1, {"Ergebnis: 1 Liste hat kein Wort, das zu gewinnen ist."}},
     {"the heading is never played, so never checked", "Haus\r\nhaus\r\n", 0, {"  1 Wort, zu gewinnen."}},
+    {"a Ctrl-Z ends the list early", "kopf\r\nhund\r\nkatze\x1A" "maus\r\nelch\r\n", 0,
+     {"  2 Wörter, alle zu gewinnen.",
+      "  Ein Strg-Z (Zeichen 26) in Zeile 3 beendet die Liste; was danach steht, liest das Spiel nicht."}},
+    {"a Ctrl-Z in UTF-16", utf16("kopf\r\nhund\x1A\r\n" "elch\r\n"), 0,
+     {"  1 Wort, zu gewinnen.",
+      "  Ein Strg-Z (Zeichen 26) in Zeile 2 beendet die Liste; was danach steht, liest das Spiel nicht."}},
 };
 // clang-format on
 
@@ -81,6 +97,20 @@ TEST(ListCheck, AMissingOrUnreadableListGivesStatusTwo) {
     EXPECT_EQ(unreadable.state, ListCheck::State::Unreadable);
     EXPECT_EQ(listCheckStatus({missing}), 2);
     EXPECT_EQ(listCheckStatus({unreadable}), 2);
+
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "the page's files live in its memory, which holds no file of gigabytes";
+#endif
+    std::filesystem::remove(std::filesystem::path(u8"Städte.txt"));
+    writeList(cities, "kopf\r\nulm\r\n");
+    // Sparse: refused by its length, nothing read.
+    std::filesystem::resize_file(std::filesystem::path(u8"Städte.txt"), maxListBytes + 1);
+    const ListCheck huge = checkWordList(cities);
+    EXPECT_EQ(huge.state, ListCheck::State::TooLarge);
+    EXPECT_EQ(listCheckStatus({huge}), 2);
+    EXPECT_EQ(listCheckReport({huge}, 10),
+              "Städte.txt ist zu groß (mehr als 4098000000 Bytes); das Spiel endet, sobald es die "
+              "Liste braucht.\n\nErgebnis: 1 Liste ist nicht lesbar.\n");
 }
 
 TEST(ListCheck, ReportInGerman) {

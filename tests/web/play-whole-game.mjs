@@ -283,6 +283,26 @@ try {
           report.includes(i === 0 ? '1 Wort, zu gewinnen.' : `${i + 1} Wörter, alle zu gewinnen.`),
           `the files panel checks a list in ${list.encoding}`, report);
   }
+  if (encodings) {
+    // A big list is checked in steps, the page's events handled between
+    // them; the list that was there comes back after.
+    const big = await page.evaluate(async () => {
+      const files = Module.schlingoFiles;
+      const before = files.read('Berufe.txt');
+      files.write('Berufe.txt', new TextEncoder().encode('Berufe\n' + 'kopf\n'.repeat(400000)));
+      let turns = 0, done = false;
+      const turn = () => { ++turns; if (!done) setTimeout(turn, 0); };
+      setTimeout(turn, 0);
+      const report = await files.check('Berufe.txt');
+      done = true;
+      files.write('Berufe.txt', before);
+      await files.saved();
+      return {turns, report};
+    });
+    check(big.turns >= 3 && big.report.includes('400000 Wörter, alle zu gewinnen.\n') &&
+          big.report.includes('  Doppelt: 399999\n'),
+          'a big list is checked while the page goes on', big);
+  }
   await page.evaluate((bytes) => {
     Module.schlingoFiles.write('Highscore.dat', new Uint8Array(bytes));
     return Module.schlingoFiles.saved();

@@ -24,11 +24,16 @@ bool nameExists(const std::string& cp1252Name) {
     return ::lstat(cp1252ToUtf8(cp1252Name).c_str(), &info) == 0;
 }
 
-void showReport(const std::string& full, const std::string& brief, bool problems) {
+bool showReport(const std::string& full, const std::string& brief, bool problems) {
     (void)brief;
     (void)problems;
-    std::fwrite(full.data(), 1, full.size(), stdout);
-    std::fflush(stdout);
+    const bool written = std::fwrite(full.data(), 1, full.size(), stdout) == full.size();
+    return std::fflush(stdout) == 0 && written && std::ferror(stdout) == 0;
+}
+
+void showError(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
 }
 
 } // namespace schlingo::platform::host

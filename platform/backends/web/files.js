@@ -503,11 +503,34 @@ Module['schlingoFiles'] = {
     FS.writeFile(schlingoWorkFolder + '/' + name, bytes);
   },
   // The list check's report (German, one finding a line) of a word list of
-  // the working folder, after it was replaced.
+  // the working folder, after it was replaced. A promise: the check goes in
+  // steps of about 10 ms, the page's events and the game run between them.
+  // Empty when a later check took its place.
   check: function (name) {
     var category = schlingoShippedFiles.indexOf(name) + 1;
-    if (category < 1 || category > 4) return '';
-    return UTF8ToString(Module['_schlingo_check_list'](category));
+    if (category < 1 || category > 4) return Promise.resolve('');
+    var number = Module['_schlingo_check_list_begin'](category);
+    var entries = 2000;
+    return new Promise(function (resolve) {
+      // Each step a task of its own, after a message: timers would be
+      // clamped to 4 ms and more.
+      var channel = new MessageChannel();
+      channel.port1.onmessage = function () {
+        var started = performance.now();
+        var done = Module['_schlingo_check_list_step'](number, entries);
+        if (done === 0) {
+          var took = performance.now() - started;
+          // Towards 10 ms a step, growing slowly: the next stage of the
+          // check may cost more per entry.
+          entries = Math.max(100, Math.min(entries * 2, Math.round(entries * 10 / Math.max(took, 1))));
+          channel.port2.postMessage(0);
+          return;
+        }
+        channel.port1.close();
+        resolve(done < 0 ? '' : UTF8ToString(Module['_schlingo_check_list_report'](number)));
+      };
+      channel.port2.postMessage(0);
+    });
   },
   // Keeps `bytes` as the file `name` and only then puts them in play. Resolves
   // with {kept: true}, or {kept: false, full: storage is full, taken: another

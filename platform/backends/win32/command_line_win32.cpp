@@ -40,28 +40,30 @@ bool usable(HANDLE handle) {
 }
 
 // A console takes UTF-16 whatever its code page is.
-void writeConsole(HANDLE console, const std::string& utf8) {
+bool writeConsole(HANDLE console, const std::string& utf8) {
     const std::wstring text = wideFromUtf8(withCrLf(utf8));
     for (std::size_t done = 0; done < text.size();) {
         DWORD written = 0;
         const DWORD part = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 8192));
         if (!WriteConsoleW(console, text.data() + done, part, &written, nullptr) || written == 0) {
-            return;
+            return false;
         }
         done += written;
     }
+    return true;
 }
 
-void writeFile(HANDLE file, const std::string& utf8) {
+bool writeFile(HANDLE file, const std::string& utf8) {
     const std::string bytes = withCrLf(utf8);
     for (std::size_t done = 0; done < bytes.size();) {
         DWORD written = 0;
         const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 65536));
         if (!WriteFile(file, bytes.data() + done, part, &written, nullptr) || written == 0) {
-            return;
+            return false;
         }
         done += written;
     }
+    return true;
 }
 
 } // namespace
@@ -104,19 +106,17 @@ bool nameExists(const std::string& cp1252Name) {
     return GetFileAttributesW(reinterpret_cast<LPCWSTR>(name.c_str())) != INVALID_FILE_ATTRIBUTES;
 }
 
-void showReport(const std::string& full, const std::string& brief, bool problems) {
+bool showReport(const std::string& full, const std::string& brief, bool problems) {
     // A GUI program has standard handles only where they were handed to it:
     // output redirected to a file or a pipe, or a console's own handles.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     const DWORD type = usable(out) ? GetFileType(out) : FILE_TYPE_UNKNOWN;
     DWORD mode = 0;
     if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-        writeFile(out, full); // UTF-8, as editors read it
-        return;
+        return writeFile(out, full); // UTF-8, as editors read it
     }
     if (type == FILE_TYPE_CHAR && GetConsoleMode(out, &mode)) {
-        writeConsole(out, full);
-        return;
+        return writeConsole(out, full);
     }
     // Started from a console window: the report goes there. The shell does
     // not wait for a GUI program, so its prompt may already stand there; the
@@ -126,19 +126,33 @@ void showReport(const std::string& full, const std::string& brief, bool problems
             CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (usable(console)) {
-            writeConsole(console, "\n" + full);
+            const bool written = writeConsole(console, "\n" + full);
             CloseHandle(console);
             FreeConsole();
-            return;
+            return written;
         }
         FreeConsole();
     }
     if (type == FILE_TYPE_CHAR) {
-        writeFile(out, full); // a device: NUL, or under Wine the terminal
-        return;
+        return writeFile(out, full); // a device: NUL, or under Wine the terminal
     }
     MessageBoxW(nullptr, wideFromUtf8(brief).c_str(), L"Schlingo",
                 MB_OK | MB_SETFOREGROUND | (problems ? MB_ICONWARNING : MB_ICONINFORMATION));
+    return true;
+}
+
+void showError(const std::string& text) {
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    const DWORD type = usable(err) ? GetFileType(err) : FILE_TYPE_UNKNOWN;
+    DWORD mode = 0;
+    if (type == FILE_TYPE_CHAR && GetConsoleMode(err, &mode) && writeConsole(err, text)) {
+        return;
+    }
+    if (type != FILE_TYPE_UNKNOWN && writeFile(err, text)) {
+        return;
+    }
+    MessageBoxW(nullptr, wideFromUtf8(text).c_str(), L"Schlingo",
+                MB_OK | MB_SETFOREGROUND | MB_ICONWARNING);
 }
 
 } // namespace schlingo::platform::host

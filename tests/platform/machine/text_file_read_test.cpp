@@ -198,6 +198,24 @@ TEST(TextFileRead, NamesAreWindows1252) {
     EXPECT_EQ(file.readTextItem(), "ulm");
 }
 
+TEST(TextFileRead, AFileIsReadWholeOnlyUpToItsLimit) {
+    TempDir dir;
+    writeBytes("ten.txt", "0123456789");
+    const FileBytes exact = readFileUpTo("ten.txt", 10);
+    EXPECT_EQ(exact.status, FileBytes::Status::Read);
+    EXPECT_EQ(exact.bytes, "0123456789");
+    EXPECT_EQ(readFileUpTo("ten.txt", 9).status, FileBytes::Status::TooLarge);
+    EXPECT_EQ(readFileUpTo("missing.txt", 9).status, FileBytes::Status::Unopenable);
+#ifdef __EMSCRIPTEN__
+    GTEST_SKIP() << "the page's files live in its memory, which holds no file of gigabytes";
+#endif
+    // Far larger than memory, yet nothing is read: the length alone refuses it.
+    std::filesystem::resize_file("ten.txt", 1LL << 36);
+    const FileBytes huge = readFileUpTo("ten.txt", 1LL << 32);
+    EXPECT_EQ(huge.status, FileBytes::Status::TooLarge);
+    EXPECT_TRUE(huge.bytes.empty());
+}
+
 TEST(TextFileRead, ItemsFromMemoryReadAsFromAFile) {
     TextFile file;
     file.openInputBytes("a,\"b,c\"\r\n 5\r\n");

@@ -76,9 +76,14 @@ const SchlingoFilesPanel = (() => {
       showFilesList('', true);
       return;
     }
-    $('files-status').textContent = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
+    const replaced = '„' + name + '“ ersetzt. Das Spiel liest die Liste neu, ' +
         'sobald ihre Wörterdatei im Startfenster gewählt wird.';
-    showFilesList(files().check(name));
+    $('files-status').textContent = replaced + ' Die Liste wird geprüft …';
+    // A big list takes a while; the page and the game go on meanwhile.
+    const report = await files().check(name);
+    if (!panelShown) return; // closed meanwhile: nobody waits for the report
+    $('files-status').textContent = replaced;
+    showFilesList(report);
   });
   function showFilesList(report, refused = false) {
     const status = $('files-status').textContent;
