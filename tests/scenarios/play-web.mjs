@@ -4,7 +4,8 @@
 // off the canvas by read_screen, the files from the page's storage.
 //
 //   node tests/scenarios/play-web.mjs [--only NAME] SITE READ_SCREEN
-//     (SITE: dist/web; READ_SCREEN: a Linux build's tests/scenarios/read_screen)
+//     (SITE: dist/web; READ_SCREEN: a Linux build's tests/scenarios/read_screen,
+//     whose scenario_steps beside it reads the table)
 //
 // Prints one line a scenario and ends with "N passed, N failed, N not played";
 // exits non-zero when one failed. A page that stops answering (the program
@@ -14,7 +15,7 @@ import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
-import {field, launch, serve, startForm} from '../web/browser.mjs';
+import {launch, serve, startForm} from '../web/browser.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const data = path.resolve(here, '../../data');
@@ -31,36 +32,27 @@ if (args.length !== 2) {
 const site = path.resolve(args[0]);
 const reader = path.resolve(args[1]);
 
-// --- the table ---
+// --- the table, as scenario_steps (beside READ_SCREEN) normalises it for the page ---
 function readTable() {
+  const tool = path.join(path.dirname(reader), 'scenario_steps');
+  const out = spawnSync(tool, ['web'], {input: fs.readFileSync(path.join(here, 'scenarios.txt'))});
+  if (out.status !== 0) throw new Error(`${tool}: ${out.stderr || out.error}`);
   const scenarios = [];
-  fs.readFileSync(path.join(here, 'scenarios.txt'), 'utf8').split('\n').forEach((text, i) => {
-    const line = text.trim();
-    if (line === '' || line.startsWith('#')) return;
-    const [verb] = line.split(/\s+/, 1);
-    const rest = line.slice(verb.length).trim();
-    if (verb === 'scenario') {
-      scenarios.push({name: rest, notOn: {}, steps: []});
-    } else if (scenarios.length === 0) {
-      // before the first scenario: nothing
-    } else if (verb === 'not-on') {
-      const [backend] = rest.split(/\s+/, 1);
-      scenarios.at(-1).notOn[backend] = rest.slice(backend.length).trim();
-    } else {
-      const count = verb === 'greetings' ? 3 : 1;
-      for (let n = 0; n < count; ++n) {
-        scenarios.at(-1).steps.push(verb === 'greetings' ? {line: i + 1, verb: 'box', rest: 'ok'}
-                                                         : {line: i + 1, verb, rest});
-      }
-    }
-  });
+  for (const record of out.stdout.toString('utf8').split('\n')) {
+    const f = record.split('\t');
+    const scenario = scenarios.at(-1);
+    if (f[0] === 'scenario') {
+      scenarios.push({name: f[1], notOn: '', files: {}, windowFails: false, wordLength: 0, steps: []});
+    } else if (f[0] === 'not-on') scenario.notOn = f[1];
+    else if (f[0] === 'file') scenario.files[f[1]] = Buffer.from(f[2] === '-' ? '' : f[2], 'hex');
+    else if (f[0] === 'window-fails') scenario.windowFails = true;
+    else if (f[0] === 'word-length') scenario.wordLength = Number(f[1]);
+    else if (f[0] === 'step') scenario.steps.push({line: f[1], text: f[2], verb: f[3], args: f.slice(4)});
+  }
   return scenarios;
 }
-
-// "*" stands for any run of characters.
-const matches = (pattern, text) => new RegExp(
-    '^' + pattern.split('*').map((part) => part.replace(/[.*+?^${}()|[\]\\]/g, '\\$&')).join('[^]*') +
-    '$').test(text);
+// A pattern of the table, as scenario_steps writes it ("." takes newlines too).
+const matches = (regex, text) => new RegExp(regex, 's').test(text);
 
 class Failure extends Error {}
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -76,18 +68,6 @@ async function limited(promise, what, ms = 10000) {
     clearTimeout(timer);
   }
 }
-
-// Keys by their German labels, as KeyboardEvent.code names their places.
-function code(name) {
-  if (/^[a-z]$/.test(name)) return 'Key' + (name === 'z' ? 'Y' : name === 'y' ? 'Z' : name.toUpperCase());
-  if (/^[0-9]$/.test(name)) return 'Digit' + name;
-  const named = {esc: 'Escape', enter: 'Enter', space: 'Space', ctrl: 'ControlLeft', altgr: 'AltRight'};
-  if (!named[name]) throw new Failure(`no key named ${name}`);
-  return named[name];
-}
-
-const controls = {general: 1, cities: 2, countries: 3, professions: 4, random: 5, special: 6,
-                  blind: 7, normal: 9, kamikaze: 10, selbstmord: 11, play: 12, info: 13, quit: 14};
 
 async function play(browser, url, scenario) {
   const context = await browser.createBrowserContext();
@@ -112,23 +92,12 @@ async function play(browser, url, scenario) {
       }).observe(box, {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
     });
   });
-  const steps = scenario.steps;
-  let next = 0, wordLength = 0;
-  const files = {};
-  for (; next < steps.length; ++next) {
-    const {verb, rest} = steps[next];
-    if (verb === 'words') {
-      const words = rest.split(/\s+/);
-      wordLength = words[0].length;
-      files['allgemeine Wörter.txt'] = Buffer.from(['Allgemeine W\xf6rter', ...words, ''].join('\r\n'), 'latin1');
-    } else if (verb === 'highscores') {
-      files['Highscore.dat'] = Buffer.from(rest.split(/\s+/).map((n) => ` ${n}\r\n`).join(''), 'latin1');
-    } else if (verb === 'window-fails') {
-      // The canvas has no 2D context to give: the game window cannot be made.
-      await page.evaluateOnNewDocument(() => {
-        HTMLCanvasElement.prototype.getContext = () => null;
-      });
-    } else break;
+  const {steps, files, wordLength} = scenario;
+  if (scenario.windowFails) {
+    // The canvas has no 2D context to give: the game window cannot be made.
+    await page.evaluateOnNewDocument(() => {
+      HTMLCanvasElement.prototype.getContext = () => null;
+    });
   }
   await limited(page.goto(url), 'loading');
   await startForm(page);
@@ -183,10 +152,6 @@ async function play(browser, url, scenario) {
     if (x === undefined) [x, y] = [box.width / 2, box.height / 2];
     return [box.left + (x + 0.5) * box.scale, box.top + (y + 0.5) * box.scale];
   }
-  const middle = (letter) => {
-    const [x1, y1, x2, y2] = field[letter];
-    return [Math.floor((x1 + x2) / 2), Math.floor((y1 + y2) / 2)];
-  };
   const fileBytes = (name) => evaluate((name) => {
     try {
       const bytes = Module.schlingoFiles.read(name);
@@ -196,16 +161,14 @@ async function play(browser, url, scenario) {
     }
   }, name);
 
-  async function step({verb, rest}) {
-    const words = rest.split(/\s+/);
+  async function step({verb, args}) {
     switch (verb) {
     case 'form':
       await until('the start form', () => shown('#start-form'));
-      if (rest === 'enter') await limited(page.keyboard.press('Enter'), 'Enter');
-      else if (rest === 'close') await limited(page.click('#start-close'), 'its close box');
-      else if (controls[rest] !== undefined) await limited(page.click(`#start-control-${controls[rest]}`), rest);
-      else throw new Failure(`no control ${rest}`);
-      if (['play', 'enter', 'close'].includes(rest)) {
+      if (args[0] === 'key') await limited(page.keyboard.press(args[1]), args[1]);
+      else if (args[0] === 'close') await limited(page.click('#start-close'), 'its close box');
+      else await limited(page.click(`#start-control-${args[1]}`), `control ${args[1]}`);
+      if (args.at(-1) === 'ends') {
         await until('the start form gone', async () => !(await shown('#start-form')));
       }
       return;
@@ -213,9 +176,8 @@ async function play(browser, url, scenario) {
       const n = boxes++;
       await until('a box', () => evaluate((n) => window.scenarioBoxes.opened.length > n, n));
       const text = (await evaluate((n) => window.scenarioBoxes.opened[n], n)).replace(/\r/g, '');
-      const pattern = rest.slice(words[0].length).trim();
-      if (pattern && !matches(pattern.replace(/\r/g, ''), text)) throw new Failure(`the box says "${text}"`);
-      await limited(page.keyboard.press(words[0] === 'cancel' ? 'Escape' : 'Enter'), 'the answer');
+      if (!matches(args[2], text)) throw new Failure(`the box says "${text}"`);
+      await limited(page.keyboard.press(args[1]), 'the answer');
       await until('the box answered', () => evaluate((n) => window.scenarioBoxes.closed > n, n));
       return;
     }
@@ -234,28 +196,28 @@ async function play(browser, url, scenario) {
       } else if (verb === 'stray-close') {
         throw new Failure('no game window behind the start form');
       }
-      for (const name of words) {
-        await limited(page.keyboard.press(code(name)), name);
+      for (const key of args) {
+        await limited(page.keyboard.press(key), key);
         await sleep(60);
       }
       return;
     case 'tap':
-      await limited(page.keyboard.down(code(rest)).then(() => page.keyboard.up(code(rest))), rest);
+      await limited(page.keyboard.down(args[0]).then(() => page.keyboard.up(args[0])), args[0]);
       return;
     case 'press':
-      for (const name of words) {
-        await limited(page.keyboard.press(code(name), {delay: 30}), name);
+      for (const key of args) {
+        await limited(page.keyboard.press(key, {delay: 30}), key);
         await sleep(60);
       }
       return;
     case 'down':
-      await limited(page.keyboard.down(code(rest)), rest);
+      await limited(page.keyboard.down(args[0]), args[0]);
       return;
     case 'up':
-      await limited(page.keyboard.up(code(rest)), rest);
+      await limited(page.keyboard.up(args[0]), args[0]);
       return;
     case 'mouse-down': {
-      const [x, y] = await onCanvas(...middle(rest));
+      const [x, y] = await onCanvas(Number(args[0]), Number(args[1]));
       await limited(page.mouse.move(x, y).then(() => page.mouse.down()), 'the mouse');
       return;
     }
@@ -263,7 +225,7 @@ async function play(browser, url, scenario) {
       await limited(page.mouse.up(), 'the mouse');
       return;
     case 'touch': {
-      const [x, y] = await onCanvas(...(rest ? middle(rest) : []));
+      const [x, y] = await onCanvas(...args.map(Number));
       await limited(page.touchscreen.tap(x, y), 'a tap');
       return;
     }
@@ -271,38 +233,33 @@ async function play(browser, url, scenario) {
       await limited(page.click('#quit-button'), 'the game bar\'s Beenden');
       return;
     case 'wait':
-      await sleep(Number(rest));
+      await sleep(Number(args[0]));
       await evaluate(() => true); // the page still answers
       return;
     case 'expect': {
-      const value = rest.slice(words[0].length).trim();
-      if (words[0] === 'title') await until(rest, async () => await title() === value);
-      else if (['tries', 'word', 'used'].includes(words[0])) {
-        await until(rest, () => reads(`${words[0]}=${value}`));
-      } else if (words[0] === 'list') await until(rest, () => reads('screen=list'));
-      else if (words[0] === 'form') await until(rest, () => shown('#start-form'));
-      else throw new Failure('nothing of that name to expect');
+      const [what, value] = args;
+      if (what === 'title') await until(what, async () => await title() === value);
+      else if (['tries', 'word', 'used'].includes(what)) await until(what, () => reads(`${what}=${value}`));
+      else if (what === 'list') await until(what, () => reads('screen=list'));
+      else await until(what, () => shown('#start-form'));
       return;
     }
     case 'exit':
-      await until(`the program ended with ${rest}`, () => evaluate(
-          (code) => document.documentElement.dataset.schlingoEnded === code, rest));
+      await until(`the program ended with ${args[0]}`, () => evaluate(
+          (code) => document.documentElement.dataset.schlingoEnded === code, args[0]));
       return;
     case 'stderr':
-      if (!errors.some((line) => matches(rest, line))) throw new Failure(`the console said: ${errors.join(' | ')}`);
+      if (!errors.some((line) => matches(args[0], line))) throw new Failure(`the console said: ${errors.join(' | ')}`);
       return;
     case 'written': {
       const table = await fileBytes('Highscore.dat'), statistics = await fileBytes('Statistik.txt');
-      if (words[0] === 'nothing' && (table || statistics)) throw new Failure('a file was written');
-      if (words[0] === 'highscores') {
-        const expected = Buffer.from(words.slice(1).map((n) => ` ${n}\r\n`).join(''), 'latin1');
-        if (!table || !Buffer.from(table).equals(expected)) {
-          throw new Failure(`Highscore.dat holds ${JSON.stringify(Buffer.from(table || []).toString('latin1'))}`);
-        }
+      if (args[0] === 'nothing' && (table || statistics)) throw new Failure('a file was written');
+      if (args[0] === 'highscores' && (!table || Buffer.from(table).toString('hex') !== args[1])) {
+        throw new Failure(`Highscore.dat holds ${JSON.stringify(Buffer.from(table || []).toString('latin1'))}`);
       }
-      if (words[0] === 'statistics') {
+      if (args[0] === 'statistics') {
         const lines = Buffer.from(statistics || []).toString('latin1').split('\r\n').length - 1;
-        if (lines !== Number(words[1])) throw new Failure(`Statistik.txt has ${lines} lines`);
+        if (lines !== Number(args[1])) throw new Failure(`Statistik.txt has ${lines} lines`);
       }
       return;
     }
@@ -312,12 +269,11 @@ async function play(browser, url, scenario) {
   }
 
   try {
-    for (; next < steps.length; ++next) {
+    for (const next of steps) {
       try {
-        await step(steps[next]);
+        await step(next);
       } catch (error) {
-        const {line, verb, rest} = steps[next];
-        throw new Failure(`line ${line} "${verb} ${rest}": ${error.message}`);
+        throw new Failure(`line ${next.line} "${next.text}": ${error.message}`);
       }
     }
     if (problems.length > 0) throw new Failure(problems.join('; '));
@@ -337,8 +293,8 @@ async function closeBrowser() {
 try {
   for (const scenario of scenarios) {
     if (only && scenario.name !== only) continue;
-    if (scenario.notOn.web) {
-      console.log(`not played: ${scenario.name} (web: ${scenario.notOn.web})`);
+    if (scenario.notOn) {
+      console.log(`not played: ${scenario.name} (web: ${scenario.notOn})`);
       ++skipped;
       continue;
     }

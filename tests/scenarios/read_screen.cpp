@@ -5,9 +5,6 @@
 //   read_screen DATA_DIR --serve                  one request a line on standard
 //                                                 input, one answer a line, until
 //                                                 its end: "WORD_LENGTH PICTURE"
-//                                                 or "field LETTER"
-//   read_screen --field LETTER                    "x y": the board field's middle
-#include "presentation/letter_board.hpp"
 #include "scenarios/screen_reader.hpp"
 
 #include <cstdio>
@@ -18,14 +15,6 @@
 #include <string>
 
 namespace {
-
-// "x y" of the middle of the letter's board field, "" for no letter a-z.
-std::string fieldMiddle(const std::string& letter) {
-    if (letter.size() != 1 || letter[0] < 'a' || letter[0] > 'z')
-        return "";
-    const schlingo::BoardField& f = schlingo::boardFields[letter[0] - 'a' + 1];
-    return std::to_string((f.x1 + f.x2) / 2) + " " + std::to_string((f.y1 + f.y2) / 2);
-}
 
 std::string readingOf(const schlingo::test::ScreenReader& reader, const std::string& name,
                       int length) {
@@ -42,18 +31,9 @@ std::string readingOf(const schlingo::test::ScreenReader& reader, const std::str
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--field") {
-        const std::string middle = fieldMiddle(argv[2]);
-        std::printf("%s\n", middle.c_str());
-        return middle.empty() ? 2 : 0;
-    }
     if (argc == 3 && std::string(argv[2]) == "--serve") {
         const schlingo::test::ScreenReader reader(argv[1]);
         for (std::string line; std::getline(std::cin, line);) {
-            if (line.rfind("field ", 0) == 0) {
-                std::cout << fieldMiddle(line.substr(6)) << std::endl;
-                continue;
-            }
             std::istringstream request(line);
             int length = 0;
             std::string name;
@@ -65,8 +45,7 @@ int main(int argc, char** argv) {
     }
     if (argc < 4) {
         std::fputs("usage: read_screen DATA_DIR WORD_LENGTH PICTURE...\n"
-                   "       read_screen DATA_DIR --serve\n"
-                   "       read_screen --field LETTER\n",
+                   "       read_screen DATA_DIR --serve\n",
                    stderr);
         return 2;
     }
