@@ -418,6 +418,46 @@ TEST_F(InputTest, EveryPassLetsTheBackEndDeliverAndOnlyAnUnchangedOneWaits) {
     EXPECT_EQ(events.waits, (std::vector<int>{0, 0, -1}));
 }
 
+TEST(TheDoor, PumpsABackEndOnTheGameThreadOnlyWhileNothingNewCame) {
+    // A back end whose events come only when the door pumps it.
+    struct Pumped : EventSource, Clock {
+        std::vector<std::pair<std::uint64_t, double>> pumps;
+        std::function<void()> onPump;
+        bool deliversOnItsOwn() const override { return false; }
+        void pumpEvents(std::uint64_t since, double deadline) override {
+            pumps.emplace_back(since, deadline);
+            if (onPump)
+                onPump();
+        }
+        double timerSeconds() override { return 7.0; }
+        LocalTime localTime() override { return {}; }
+    } source;
+    std::mutex lock;
+    Door door(source, source, lock);
+    std::unique_lock guard(lock);
+    EXPECT_EQ(door.deliveries(), 0u);
+    // Nothing new since the caller looked: the back end is asked, without
+    // the lock (it delivers through the door, which takes it).
+    source.onPump = [&] {
+        EXPECT_TRUE(lock.try_lock());
+        door.batchDelivered();
+        lock.unlock();
+    };
+    door.await(guard, 0, 9.5);
+    EXPECT_EQ(door.deliveries(), 1u);
+    ASSERT_EQ(source.pumps.size(), 1u);
+    EXPECT_EQ(source.pumps[0], std::pair(std::uint64_t{0}, 9.5));
+    // A batch after the one the caller knows came already: no pump.
+    door.await(guard, 0, noDeadline);
+    EXPECT_EQ(source.pumps.size(), 1u);
+    // The clock past the deadline still lets the back end hand over what is
+    // pending, once per look.
+    source.onPump = nullptr;
+    door.await(guard, 1, 3.0);
+    EXPECT_EQ(source.pumps.size(), 2u);
+    EXPECT_TRUE(guard.owns_lock());
+}
+
 TEST(TheDoor, ConvertsWhatBackEndsTranslateIntoTheKeyBuffersCodes) {
     ScriptedBackend backend;
     Display display(backend);
