@@ -52,6 +52,10 @@ Display::Display(Backend& backendToUse)
 }
 
 bool Display::deliver(std::span<const InputEvent> events, bool wait) {
+    // A presenter's pass without events (a timer, a wake) changes nothing:
+    // the game thread sleeps on.
+    if (events.empty())
+        return true;
     std::unique_lock guard(lock, std::defer_lock);
     if (!wait && !guard.try_lock())
         return false;

@@ -26,7 +26,8 @@ struct Display {
     // thread only inside EventSource::pumpEvents (the scripted and browser
     // back ends). Takes Display::lock (with `wait` false: only when free,
     // else returns false and takes nothing), applies the events to Input in
-    // order, and wakes a game thread that waits for them.
+    // order, and wakes a game thread that waits for them. An empty batch
+    // takes no lock and wakes nobody.
     bool deliver(std::span<const InputEvent> events, bool wait = true);
 
     Backend& backend;

@@ -488,6 +488,12 @@ TEST(TheDoor, ConvertsWhatBackEndsTranslateIntoTheKeyBuffersCodes) {
     const InputEvent repeated = InputEvent::named(NamedKey::Down, false, false, 2);
     display.deliver({&repeated, 1});
     EXPECT_EQ(display.input.readKey() + display.input.readKey(), "\xffP\xffP");
+    // A presenter's pass without events wakes no waiting game thread.
+    const std::uint64_t batches = display.door.deliveries();
+    display.deliver({});
+    EXPECT_EQ(display.door.deliveries(), batches);
+    display.deliver({&repeated, 1});
+    EXPECT_EQ(display.door.deliveries(), batches + 1);
 }
 
 // --- a presenter thread delivers; the game thread blocks ---
