@@ -32,7 +32,7 @@ using namespace schlingo;
 // that waits for the input to change finds the wheel turned.
 class QuietBackend final : public platform::ScriptedBackend {
 public:
-    void awaitEvents(std::uint64_t, double deadline) override {
+    void pumpEvents(std::uint64_t, double deadline) override {
         const platform::InputEvent turn = platform::InputEvent::wheel(1);
         if (deadline == platform::noDeadline)
             display_->deliver({&turn, 1});

@@ -55,7 +55,7 @@ public:
     }
     [[noreturn]] void exitProcess(int) override { throw Done{}; }
 
-    void awaitEvents(std::uint64_t, double) override {
+    void pumpEvents(std::uint64_t, double) override {
         if (wonAt_) {
             setups_.push_back(
                 std::chrono::duration<double, std::milli>(SteadyClock::now() - *wonAt_));

@@ -21,8 +21,7 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--check-lists") == 0) {
         return schlingo::checkListsCommand(argc, argv);
     }
-    const std::unique_ptr<schlingo::platform::Backend> backend =
-        schlingo::platform::makeDesktopBackend();
+    const std::unique_ptr<schlingo::platform::Backend> backend = schlingo::platform::makeBackend();
     // One instance for the whole run; it is never destroyed, the process ends
     // inside runProgram while other threads may still present it.
     auto* program = new schlingo::Program(*backend);

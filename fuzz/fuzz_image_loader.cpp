@@ -4,8 +4,8 @@
 // file of no known form must leave the image as it was.
 
 #include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/display.hpp"
 #include "platform/machine/image_loader.hpp"
-#include "platform/seam/display.hpp"
 
 #include <cstdint>
 #include <cstdio>

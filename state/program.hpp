@@ -6,10 +6,10 @@
 // here belongs to the game thread; only `display` is shared with the presenter
 // thread, under Display::lock.
 
+#include "platform/machine/display.hpp"
 #include "platform/machine/random.hpp"
 #include "platform/machine/screen.hpp"
 #include "platform/seam/backend.hpp"
-#include "platform/seam/display.hpp"
 
 #include <array>
 #include <cstdint>

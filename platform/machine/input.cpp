@@ -1,7 +1,6 @@
 #include "platform/machine/input.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 namespace schlingo::platform {
@@ -13,8 +12,8 @@ constexpr int sleepStepMs = 50; // a key ends a long sleep before its last step 
 
 } // namespace
 
-Input::Input(EventSource& events, Clock& clock, std::mutex& displayLock)
-    : events_(events), clock_(clock), lock_(displayLock) {}
+Input::Input(Door& door, std::mutex& displayLock)
+    : door_(door), clock_(door.clock()), lock_(displayLock) {}
 
 // --- game thread ---
 
@@ -23,12 +22,8 @@ const PassInput& Input::beginPass(int pressPasses) {
     // What came while the last pass ran, or is still with the back end (in a
     // browser the page's events run only when the program yields), unless the
     // last pass ended waiting for just that.
-    if (!std::exchange(passWaited_, false)) {
-        const std::uint64_t since = deliveries_;
-        guard.unlock();
-        events_.awaitEvents(since, clock_.timerSeconds());
-        guard.lock();
-    }
+    if (!std::exchange(passWaited_, false))
+        door_.await(guard, door_.deliveries(), clock_.timerSeconds());
     samePasses_ = changes_ == passStart_ ? samePasses_ + 1 : 0;
     passStart_ = changes_;
     // Every key is up while another window is active.
@@ -55,10 +50,10 @@ void Input::endPass(bool changedState, int freePasses) {
     if (changedState || samePasses_ + 1 < freePasses)
         return;
     // A pass reads one typed key: while more wait, the next pass follows.
-    const std::uint64_t before = deliveries_;
+    const std::uint64_t before = door_.deliveries();
     waitUntil(guard, noDeadline,
               [this] { return changes_ != passStart_ || readPos_ != writePos_; });
-    passWaited_ = deliveries_ != before;
+    passWaited_ = door_.deliveries() != before;
 }
 
 int Input::isKeyDown(int scanCode) const {
@@ -106,32 +101,12 @@ bool Input::waitUntil(std::unique_lock<std::mutex>& guard, double deadline, Done
     while (!done()) {
         if (clock_.timerSeconds() >= deadline)
             return false;
-        const std::uint64_t since = deliveries_;
-        guard.unlock();
-        events_.awaitEvents(since, deadline);
-        guard.lock();
+        door_.await(guard, door_.deliveries(), deadline);
     }
     return true;
 }
 
-void Input::awaitDelivery(std::uint64_t since, double deadline) {
-    std::unique_lock guard(lock_);
-    const auto delivered = [&] { return deliveries_ != since; };
-    if (deadline == noDeadline) {
-        delivered_.wait(guard, delivered);
-        return;
-    }
-    const double left = deadline - clock_.timerSeconds();
-    if (left > 0)
-        delivered_.wait_for(guard, std::chrono::duration<double>(left), delivered);
-}
-
 // --- the door, Display::lock held ---
-
-void Input::batchDelivered() {
-    ++deliveries_;
-    delivered_.notify_all();
-}
 
 MouseState Input::mouseNow() const {
     MouseState state;

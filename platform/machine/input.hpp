@@ -2,14 +2,14 @@
 // Keyboard and pointer of the graphics window: key state by scan code (set 1),
 // the buffer of typed keys, sleeping, and the pointer. Events come in through
 // Display::deliver (the door), which calls the functions marked "door" below
-// with Display::lock held; the game thread reads. The game reads the key table
-// and the pointer per pass: beginPass takes what the input holds at that
-// moment, and isKeyDown and readMouse answer from it until the next pass.
+// with Display::lock held; the game thread reads, and waits at the Door. The game reads the key
+// table and the pointer per pass: beginPass takes what the input holds at that moment, and
+// isKeyDown and readMouse answer from it until the next pass.
 
+#include "platform/machine/door.hpp"
 #include "platform/seam/backend.hpp"
 
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -31,7 +31,7 @@ struct PassInput {
 
 class Input {
 public:
-    Input(EventSource& events, Clock& clock, std::mutex& displayLock);
+    Input(Door& door, std::mutex& displayLock);
 
     // --- game thread, Display::lock not held ---
     // Begins a pass: lets the back end deliver what is pending, then takes the
@@ -78,40 +78,31 @@ public:
     // has no key for "any key"), without putting one into the buffer.
     void buttonChanged(int bit, bool down, bool touch = false);
     void wheelMoved(int notches); // + away from the user
-    // The end of a batch: wakes a game thread that waits for events.
-    void batchDelivered();
     // A new screen of width x height was opened: buttons and wheel back to 0,
     // presses and typed keys for the old window forgotten. Activation and the
     // pointer come from the new window's own events.
     void screenOpened(int width, int height);
 
-    // --- game thread, Display::lock not held: the wait of back ends whose
-    // events come from another thread (EventSource::awaitEvents) ---
-    void awaitDelivery(std::uint64_t since, double deadline);
-
-    std::uint64_t deliveries() const { return deliveries_; } // Display::lock held
-    bool active() const { return active_; }                  // Display::lock held
+    bool active() const { return active_; } // Display::lock held
 
 private:
     // Display::lock held.
     MouseState mouseNow() const;
     void changed() { ++changes_; } // something a pass reads changed
     template <typename Change> void changePointer(Change change);
-    // Display::lock held through `guard`: lets the back end deliver until
-    // done() or the deadline; true when done.
+    // Display::lock held through `guard`: waits at the door until done() or
+    // the deadline; true when done.
     template <typename Done>
     bool waitUntil(std::unique_lock<std::mutex>& guard, double deadline, Done done);
 
-    EventSource& events_;
+    Door& door_;
     Clock& clock_;
     std::mutex& lock_;
-    std::condition_variable delivered_; // with Display::lock; deliveries_ moved on
-    PassInput pass_;                    // game thread only
-    bool passWaited_ = false;           // the last pass ended in a wait that got events
+    PassInput pass_;          // game thread only
+    bool passWaited_ = false; // the last pass ended in a wait that got events
     // All guarded by Display::lock.
     std::array<bool, 256> held_{};    // physical state from events; + 128: extended twin
     std::array<bool, 128> latched_{}; // pressed since the last pass began
-    std::uint64_t deliveries_ = 0;    // batches through the door
     std::uint64_t changes_ = 0;       // changes of what a pass reads so far
     std::uint64_t passStart_ = 0;     // changes_ when the last pass began
     int samePasses_ = 0;              // passes in a row begun from passStart_

@@ -1,14 +1,17 @@
 #pragma once
-// The seam between the portable program and a desktop. Everything a back end
-// (Win32, Linux, browser, scripted) does for the game goes through this header
-// and display.hpp, and nothing else in the program touches a window, a toolkit
-// or the process.
+// The seam between the portable program and a desktop: the interfaces a back
+// end (Win32, Linux, browser, scripted) implements for the game. Nothing else
+// in the program touches a window, a toolkit or the process. Interfaces only:
+// what implements them lives in platform/machine (the door, the frame buffer)
+// and platform/backends.
 //
 // Threads: the "game thread" runs all program logic (start window, guessing
-// loop, files, message boxes). A back end may run one "presenter thread" for the
-// graphics window. Input reaches the program only through Display::deliver;
-// the presenter reads the frame buffer through the functions marked "presenter
-// thread" in screen.hpp, only while it holds Display::lock.
+// loop, files, message boxes). A back end may run one "presenter thread" for
+// the graphics window. Input reaches the program only through the door,
+// Display::deliver; the presenter reads the frame buffer through the
+// functions marked "presenter thread" in screen.hpp, only while it holds
+// Display::lock. Each function below says who calls it, on which thread, and
+// whether it blocks.
 
 #include <cstdint>
 #include <limits>
@@ -115,8 +118,9 @@ public:
     virtual void setProgramIcon() = 0;
 
     // Screen, after drawing; game thread, without Display::lock held; does not
-    // block. The frame buffer has rows the window does not show yet: the presenter shows them
-    // as soon as it can. Called once per change from "all shown" to "rows to
+    // block. The frame buffer has rows the window does not show yet: a
+    // presenter shows them as soon as it can; a back end without one at its
+    // next pumpEvents. Called once per change from "all shown" to "rows to
     // show".
     virtual void wakePresenter() {}
 
@@ -124,11 +128,12 @@ public:
     // block and changes nothing on the screen. The game says what its picture
     // now shows; the back end passes it on to assistive technology when the
     // game next waits, after the picture (several before one wait: their
-    // texts in order, the last board). Desktops ignore it.
+    // texts in order, the last board: at its next pumpEvents). Desktops
+    // ignore it.
     virtual void announce(const Announcement& announcement) { (void)announcement; }
 };
 
-// Where the window's events come from. Called by Display and Input.
+// Where the window's events come from. Called by Display and its door.
 class EventSource {
 public:
     virtual ~EventSource() = default;
@@ -140,12 +145,23 @@ public:
     virtual void attach(Display& display) { (void)display; }
     virtual void detach() {}
 
-    // Input (its waits and the start of every pass); game thread, without
-    // Display::lock held; blocks as follows. Lets the back end deliver what is pending through the
-    // door, then blocks until a delivery after the `since`-th (Input::deliveries) came through it
-    // or the clock reached `deadline` (noDeadline: none). A deadline already past only delivers
-    // what is pending. May return early; the caller looks again.
-    virtual void awaitEvents(std::uint64_t since, double deadline) = 0;
+    // The door; game thread, at each of its waits; does not block. True when
+    // the back end delivers from a thread of its own (a presenter): the door
+    // then sleeps until a delivery and never calls pumpEvents.
+    virtual bool deliversOnItsOwn() const = 0;
+
+    // The door, when deliversOnItsOwn is false; game thread, without
+    // Display::lock held; blocks as follows. The game waits, so its picture is
+    // complete: first shows the frame buffer's rows to present and passes on
+    // what was announced (wakePresenter only noted them). Then hands what is
+    // pending through the door and, if nothing was, blocks until a delivery
+    // after the `since`-th came through or the clock reached `deadline`
+    // (noDeadline: none). A deadline already past only delivers what is
+    // pending. May return early; the door looks again.
+    virtual void pumpEvents(std::uint64_t since, double deadline) {
+        (void)since;
+        (void)deadline;
+    }
 };
 
 class Clock {
@@ -193,9 +209,9 @@ class Backend : public Windowing,
 [[noreturn]] void reportWindowFailure(Dialogs& dialogs, Process& process,
                                       const std::string& reason);
 
-// The desktop back end of this build (platform/linux or platform/win32).
-// Game thread, once, first thing in main: it prepares the toolkits (on Linux
+// The back end of this build (platform/backends/linux, win32 or web). Game
+// thread, once, first thing in main: it prepares the toolkits (on Linux
 // XInitThreads before anything else touches X) and starts no window yet.
-std::unique_ptr<Backend> makeDesktopBackend();
+std::unique_ptr<Backend> makeBackend();
 
 } // namespace schlingo::platform

@@ -3,7 +3,8 @@
 // files: a working folder named on the command line and a place for its
 // report. Neither touches a window system, so such a run needs no display
 // and works over ssh and in scripts. One implementation per OS, beside the
-// host's file services.
+// host's file services. Called by the command-line run in flow/ on the game
+// thread, before any window; each blocks until the system answers.
 
 #include <string>
 

@@ -52,7 +52,7 @@ bool writeWholeFile(const std::string& name, std::string_view bytes);
 // host returns another name of the same directory that openFile still finds.
 std::string programDirectory();
 
-// The separator of paths on this host.
+// Any thread; does not block. The separator of paths on this host.
 char pathSeparator();
 
 // Any thread. Seconds of a monotonic counter with fractions: counter / frequency,
@@ -60,7 +60,8 @@ char pathSeparator();
 // frequency cannot be had. The desktop back ends answer timerSeconds() with it.
 double monotonicSeconds();
 
-// The local date and time now (desktop back ends answer localTime() with it).
+// Any thread; does not block. The local date and time now (desktop back ends
+// answer localTime() with it).
 LocalTime localTimeNow();
 
 } // namespace schlingo::platform::host

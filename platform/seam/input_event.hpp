@@ -1,8 +1,8 @@
 #pragma once
 // The one event type every back end turns its window's events into. A back end
-// translates and hands a batch of them to Display::deliver, the only way input
-// reaches the program; what a typed character or a named key puts into the key
-// buffer is worked out there, once, not by the back ends.
+// translates and hands a batch of them to Display::deliver
+// (platform/machine/display.hpp), the only way input reaches the program; what a typed character or
+// a named key puts into the key buffer is worked out there, once, not by the back ends.
 
 #include <cstdint>
 
@@ -64,8 +64,10 @@ struct InputEvent {
     static InputEvent focus(bool gained) { return {.kind = Kind::Focus, .inside = gained}; }
 };
 
-// What a typed character puts into the key buffer: its Windows-1252 byte in
-// code page 437; '?' for a character either lacks. Control characters stay.
+// Both for the door (Display::deliver) and the back ends' tests; any thread,
+// they do not block. What a typed character puts into the key buffer: its
+// Windows-1252 byte in code page 437; '?' for a character either lacks.
+// Control characters stay.
 std::uint32_t typedKeyCode(char32_t codePoint);
 // The BIOS extended code of a named key, 0 for none (F10 posts nothing).
 int biosExtendedCode(NamedKey key, bool shift, bool ctrl);

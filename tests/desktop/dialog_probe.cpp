@@ -32,7 +32,7 @@ void show(Backend& backend, const MessageBox& box) {
 } // namespace
 
 int main() {
-    auto backend = makeDesktopBackend();
+    auto backend = makeBackend();
 
     MessageBox info;
     info.text = "Gr\xFC\xDF"

@@ -5,8 +5,8 @@
 //
 //   presenter_load [--seconds N]   prints "done N passes" and exits 0
 
+#include "platform/machine/display.hpp"
 #include "platform/seam/backend.hpp"
-#include "platform/seam/display.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--seconds") == 0)
         seconds = std::atof(argv[2]);
 
-    auto backend = makeDesktopBackend();
+    auto backend = makeBackend();
     Display display(*backend);
     Screen& screen = display.screen;
     Input& input = display.input;

@@ -7,8 +7,8 @@
 //
 //   window_probe [--reopen] [--seconds N]
 
+#include "platform/machine/display.hpp"
 #include "platform/seam/backend.hpp"
-#include "platform/seam/display.hpp"
 
 #include <array>
 #include <cstdio>
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
             seconds = std::atof(argv[++i]);
     }
 
-    auto backend = makeDesktopBackend();
+    auto backend = makeBackend();
     Display display(*backend);
     Screen& screen = display.screen;
     Input& input = display.input;

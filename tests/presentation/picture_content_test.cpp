@@ -2,8 +2,8 @@
 // generator, of the sizes the game creates for them, and fit to be drawn over.
 
 #include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/display.hpp"
 #include "platform/machine/image_loader.hpp"
-#include "platform/seam/display.hpp"
 #include "presentation/glyph_set.hpp"
 #include "tools/content/bitmap_file.hpp"
 #include "tools/content/content_files.hpp"

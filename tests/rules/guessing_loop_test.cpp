@@ -20,7 +20,7 @@
 namespace schlingo::test {
 namespace {
 
-using platform::ScriptEvent;
+using platform::InputEvent;
 
 const std::string won = "Gratuliere, das war das richtige Wort!";
 const std::string refused = "Sie haben bereits ein neues Spiel angefangen!";
@@ -127,9 +127,9 @@ TEST_P(CarriedMisses, MissesOfAWonWordAreChargedAgainInTheNext) {
     game.guess("xyz"); // three misses
     game.guess("a");
     // b completes the word; Esc is down on the first pass of the next one.
-    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('b')}});
-    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('b')},
-                        {ScriptEvent::Kind::KeyDown, escScanCode}});
+    game.script().pass({InputEvent::key(GameFixture::scanCodeOf('b'), true)});
+    game.script().pass(
+        {InputEvent::key(GameFixture::scanCodeOf('b'), false), InputEvent::key(escScanCode, true)});
 
     EXPECT_EQ(game.play(), 0);
     EXPECT_EQ(game.program.game.carriedMisses, 3);
@@ -225,11 +225,11 @@ TEST(GuessingLoop, ThePassAfterTheLastTryStillTakesGuesses) {
     game.useWord("ab");
     game.startGame();
     game.guess("c");
-    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('d')}});
+    game.script().pass({InputEvent::key(GameFixture::scanCodeOf('d'), true)});
     // The last try is gone, yet this pass completes the word.
-    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('d')},
-                        {ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('a')},
-                        {ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('b')}});
+    game.script().pass({InputEvent::key(GameFixture::scanCodeOf('d'), false),
+                        InputEvent::key(GameFixture::scanCodeOf('a'), true),
+                        InputEvent::key(GameFixture::scanCodeOf('b'), true)});
     game.dismissList();
 
     ASSERT_EQ(game.play(), std::nullopt); // won and over at once
@@ -255,7 +255,7 @@ TEST(GuessingLoop, WithBlockingInputThePassAfterTheLastMissFollowsAtOnce) {
     game.program.options.maxTries = 1;
     game.useWord("qq");
     game.startGame();
-    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('a')}});
+    game.script().pass({InputEvent::key(GameFixture::scanCodeOf('a'), true)});
     game.script().idleUntilTheEnd();
     std::atomic<bool> over{false};
     std::thread player([&] {
@@ -342,9 +342,9 @@ TEST(GuessingLoop, RepeatedWrongLetterCostsOneTryAndAHitCountsEveryPosition) {
     GameFixture game;
     game.useWord("anna");
     game.startGame();
-    game.script().pass({{ScriptEvent::Kind::KeyDown, GameFixture::scanCodeOf('x')}});
+    game.script().pass({InputEvent::key(GameFixture::scanCodeOf('x'), true)});
     game.script().idle(5); // x held for six passes
-    game.script().pass({{ScriptEvent::Kind::KeyUp, GameFixture::scanCodeOf('x')}});
+    game.script().pass({InputEvent::key(GameFixture::scanCodeOf('x'), false)});
     game.guess("a");
     game.script().press(escScanCode);
 

@@ -35,8 +35,7 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
 
 namespace {
 
-using platform::ScriptEvent;
-using Kind = platform::ScriptEvent::Kind;
+using platform::InputEvent;
 
 using Step = test::ScenarioStep;
 using test::Scenario;
@@ -61,7 +60,7 @@ public:
 
     // Every wait of the program (and the start of every pass): the steps up
     // to the next one the program must act on first.
-    void awaitEvents(std::uint64_t since, double deadline) override {
+    void pumpEvents(std::uint64_t since, double deadline) override {
         while (pendingPasses() == 0) {
             if (next == steps_.size())
                 throw Failed("the program went on after the last step");
@@ -79,7 +78,7 @@ public:
                 advance();
             }
         }
-        ScriptedBackend::awaitEvents(since, deadline);
+        ScriptedBackend::pumpEvents(since, deadline);
     }
 
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
@@ -194,15 +193,15 @@ private:
             return key.typed >= 'a' && key.typed <= 'z' ? key.typed - 'a' + 1 : 0;
         return key.typed;
     }
-    void keyDown(std::vector<ScriptEvent>& events, const test::ScenarioKey& key) {
-        events.push_back({Kind::KeyDown, key.scanCode});
+    void keyDown(std::vector<InputEvent>& events, const test::ScenarioKey& key) {
+        events.push_back(InputEvent::key(key.scanCode, true));
         if (const int typed = typedBy(key))
-            events.push_back({Kind::Key, typed, 1});
+            events.push_back(InputEvent::typed(static_cast<char32_t>(typed)));
         ctrl_ = ctrl_ || key.scanCode == 29;
         altGr_ = altGr_ || (key.scanCode == 56 && key.extended);
     }
-    void keyUp(std::vector<ScriptEvent>& events, const test::ScenarioKey& key) {
-        events.push_back({Kind::KeyUp, key.scanCode});
+    void keyUp(std::vector<InputEvent>& events, const test::ScenarioKey& key) {
+        events.push_back(InputEvent::key(key.scanCode, false));
         if (key.scanCode == 29)
             ctrl_ = false;
         if (key.scanCode == 56 && key.extended)
@@ -212,36 +211,36 @@ private:
     void act(const Step& step) {
         const std::string& verb = step.verb;
         if (verb == "tap") {
-            std::vector<ScriptEvent> events;
+            std::vector<InputEvent> events;
             keyDown(events, step.keys.at(0));
             keyUp(events, step.keys.at(0));
             pass(events);
         } else if (verb == "press") {
             for (const test::ScenarioKey& key : step.keys) {
-                std::vector<ScriptEvent> down, up;
+                std::vector<InputEvent> down, up;
                 keyDown(down, key);
                 keyUp(up, key);
                 pass(down).pass(up);
             }
         } else if (verb == "down" || verb == "up") {
-            std::vector<ScriptEvent> events;
+            std::vector<InputEvent> events;
             if (verb == "down")
                 keyDown(events, step.keys.at(0));
             else
                 keyUp(events, step.keys.at(0));
             pass(events);
         } else if (verb == "mouse-down") {
-            pass({{Kind::Move, step.x, step.y}, {Kind::Buttons, 1}});
+            pass({InputEvent::pointer(step.x, step.y, true), InputEvent::button(0, true)});
         } else if (verb == "mouse-up") {
-            pass({{Kind::Buttons, 0}});
+            pass({InputEvent::button(0, false)});
         } else if (verb == "touch") {
             // Anywhere: the middle of the list screen, off the game screen's board.
             const int x = step.x < 0 ? 200 : step.x, y = step.x < 0 ? 200 : step.y;
             // A finger stays down a moment: the board's rectangles take a
             // pass each, as under the mouse's button.
-            pass({{Kind::Move, x, y}, {Kind::Touch}});
+            pass({InputEvent::pointer(x, y, true), InputEvent::button(0, true, true)});
             idle(buttonCount);
-            pass({{Kind::Buttons, 0}});
+            pass({InputEvent::button(0, false)});
         } else if (verb == "close") {
             close();
         } else if (verb == "wait") {
@@ -261,19 +260,19 @@ private:
                (steps_[next].verb == "stray" || steps_[next].verb == "stray-close")) {
             const Step& step = steps_[next];
             if (windowOpen()) {
-                std::vector<ScriptEvent> events = {{Kind::Activate}};
+                std::vector<InputEvent> events = {InputEvent::focus(true)};
                 if (step.verb == "stray-close")
-                    events.push_back({Kind::Close});
+                    events.push_back(InputEvent::close());
                 for (const test::ScenarioKey& key : step.keys) {
                     keyDown(events, key);
                     keyUp(events, key);
                 }
-                events.push_back({Kind::Deactivate});
+                events.push_back(InputEvent::focus(false));
                 // What the player did before comes first; each wait with a
                 // deadline gone plays one scripted pass.
                 pass(events);
                 while (pendingPasses() != 0)
-                    ScriptedBackend::awaitEvents(0, 0.0);
+                    ScriptedBackend::pumpEvents(0, 0.0);
             }
             advance();
         }

@@ -1,9 +1,9 @@
 #include "scenarios/screen_reader.hpp"
 
 #include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/display.hpp"
 #include "platform/machine/font8x8.hpp"
 #include "platform/machine/image_loader.hpp"
-#include "platform/seam/display.hpp"
 #include "presentation/glyph_set.hpp"
 #include "presentation/letter_board.hpp"
 #include "state/program.hpp"

@@ -44,12 +44,12 @@ public:
     Frame lastOtherScreen; // the last frame waited on at a screen not 940 x 320
     std::vector<platform::Announcement> announcements;
 
-    void awaitEvents(std::uint64_t since, double deadline) override {
+    void pumpEvents(std::uint64_t since, double deadline) override {
         const platform::Screen& screen = display_->screen;
         if (screen.isOpen() && !(screen.width() == 940 && screen.height() == 320)) {
             lastOtherScreen = snapshot();
         }
-        ScriptedBackend::awaitEvents(since, deadline);
+        ScriptedBackend::pumpEvents(since, deadline);
     }
     void announce(const platform::Announcement& announcement) override {
         announcements.push_back(announcement);
@@ -227,7 +227,7 @@ struct GameFixture {
     void clickLetter(int letterIndex) {
         const BoardField& f = boardFields[letterIndex];
         script().click((f.x1 + f.x2) / 2, (f.y1 + f.y2) / 2, 33);
-        script().pass({{platform::ScriptEvent::Kind::Leave}});
+        script().pass({platform::InputEvent::pointer(-1, -1, false)});
     }
     // The list screen waits for a key after a lost game.
     void dismissList() { script().typeKey(' '); }

@@ -1,9 +1,9 @@
 // The Linux desktop: SDL2 for the game window (presenter thread), GTK 3 for the
 // start window and the message boxes (game thread).
 
+#include "platform/backends/desktop_kit/presenter_thread.hpp"
 #include "platform/backends/linux/gtk_dialogs.hpp"
 #include "platform/backends/linux/sdl_window.hpp"
-#include "platform/seam/presenter_thread.hpp"
 
 #include <X11/Xlib.h>
 
@@ -36,7 +36,7 @@ std::string_view environment(const char* name) {
 
 } // namespace
 
-std::unique_ptr<Backend> makeDesktopBackend() {
+std::unique_ptr<Backend> makeBackend() {
     // GTK (game thread) and SDL (presenter thread) both talk to X.
     XInitThreads();
     if (!gtk::initialise()) {

@@ -1,10 +1,11 @@
 #include "platform/backends/linux/sdl_window.hpp"
 
+#include "platform/backends/desktop_kit/presenter_scale.hpp"
 #include "platform/backends/linux/sdl_keys.hpp"
 #include "platform/backends/linux/wayland_buffers.hpp"
+#include "platform/machine/display.hpp"
+#include "platform/machine/shown_frame.hpp"
 #include "platform/machine/text_codec.hpp"
-#include "platform/seam/display.hpp"
-#include "platform/seam/presenter_scale.hpp"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
@@ -409,29 +410,25 @@ private:
         }
     }
 
-    // Display::lock held. Copies the rows to present into the window surface,
-    // each game pixel as a factor x factor block, and returns the rectangle
-    // that really changed there.
+    // Display::lock held. Copies the rows that changed since the last present
+    // (all after an expose) into the window surface, each game pixel as a
+    // factor x factor block, and returns the rectangle they cover there.
     SDL_Rect copyRows(SDL_Surface& surface) {
-        Screen& screen = display_.screen;
-        if (!screen.presentable())
+        if (!display_.screen.presentable())
             return {0, 0, 0, 0};
-        const bool full = forceFull_;
-        forceFull_ = false;
-        const PresentSpan span = full ? screen.takeAllRows() : screen.takeRowsToPresent();
-        if (span.empty())
+        const bool full = std::exchange(forceFull_, false);
+        const ShownFrame::Rows rows = shown_.update(display_.screen, full);
+        if (rows.empty())
             return {0, 0, 0, 0};
 
-        const int frameWidth = screen.presentWidth();
-        const Placement place =
-            placePicture(frameWidth, screen.presentHeight(), surface.w, surface.h);
+        const int frameWidth = shown_.width();
+        const Placement place = placePicture(frameWidth, shown_.height(), surface.w, surface.h);
         const int factor = place.factor;
         const int columns = std::min(frameWidth, (surface.w - place.left) / factor);
-        const int lastRow = std::min(
-            {span.lastRow, screen.presentHeight() - 1, (surface.h - place.top) / factor - 1});
-        if (columns <= 0 || lastRow < span.firstRow)
+        const int lastRow =
+            std::min(rows.first + rows.count - 1, (surface.h - place.top) / factor - 1);
+        if (columns <= 0 || lastRow < rows.first)
             return {0, 0, 0, 0};
-        const Pixel* frame = screen.pixels();
         auto* target = static_cast<Uint8*>(surface.pixels);
         const SDL_PixelFormat& format = *surface.format;
         const bool sameLayout = format.BytesPerPixel == 4 && format.Rmask == 0x00FF0000 &&
@@ -442,9 +439,8 @@ private:
                      place.height() < surface.h))
             SDL_FillRect(&surface, nullptr, 0);
 
-        int first = -1, last = -1;
-        for (int row = span.firstRow; row <= lastRow; ++row) {
-            const Pixel* line = frame + static_cast<std::size_t>(row) * frameWidth;
+        for (int row = rows.first; row <= lastRow; ++row) {
+            const Pixel* line = shown_.row(row);
             if (factor > 1) {
                 wide_.resize(static_cast<std::size_t>(targetColumns));
                 Pixel* out = wide_.data();
@@ -455,10 +451,6 @@ private:
             Uint8* destination =
                 target + static_cast<std::size_t>(place.top + row * factor) * surface.pitch +
                 static_cast<std::size_t>(place.left) * format.BytesPerPixel;
-            // The surface holds what the window shows: rows that a
-            // whole-screen unlock marked but did not change are not uploaded.
-            if (sameLayout && !full && std::memcmp(destination, line, rowBytes) == 0)
-                continue;
             for (int copy = 0; copy < factor; ++copy, destination += surface.pitch) {
                 if (sameLayout)
                     std::memcpy(destination, line, rowBytes);
@@ -466,15 +458,11 @@ private:
                     SDL_ConvertPixels(targetColumns, 1, SDL_PIXELFORMAT_ARGB8888, line,
                                       targetColumns * 4, format.format, destination, surface.pitch);
             }
-            if (first < 0)
-                first = row;
-            last = row;
         }
         if (full)
             return {0, 0, surface.w, surface.h};
-        if (first < 0)
-            return {0, 0, 0, 0};
-        return {place.left, place.top + first * factor, targetColumns, (last - first + 1) * factor};
+        return {place.left, place.top + rows.first * factor, targetColumns,
+                (lastRow - rows.first + 1) * factor};
     }
 
     static constexpr const char* noSharedMemory =
@@ -493,6 +481,7 @@ private:
     int logicalWidth_ = 0, logicalHeight_ = 0; // SDL's window size
     int clientWidth_ = 0, clientHeight_ = 0;   // the same in the pixels drawn
     int frameWidth_ = 0, frameHeight_ = 0;     // game pixels of the open window
+    ShownFrame shown_;                         // what the window shows, in game pixels
     std::vector<Pixel> wide_;                  // one frame row, each pixel repeated
     bool forceFull_ = false;
     Uint16 keyMod_ = 0; // modifiers as of the last key event

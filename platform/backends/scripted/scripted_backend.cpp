@@ -20,7 +20,7 @@ int groupOf(const std::vector<StartWindow::Control>& controls, int index) {
 }
 } // namespace
 
-ScriptedBackend& ScriptedBackend::pass(std::vector<ScriptEvent> events) {
+ScriptedBackend& ScriptedBackend::pass(std::vector<InputEvent> events) {
     passes_.push_back(std::move(events));
     return *this;
 }
@@ -38,46 +38,46 @@ ScriptedBackend& ScriptedBackend::idleUntilTheEnd() {
 }
 
 ScriptedBackend& ScriptedBackend::press(int scanCode) {
-    pass({{ScriptEvent::Kind::KeyDown, scanCode}});
-    return pass({{ScriptEvent::Kind::KeyUp, scanCode}});
+    pass({InputEvent::key(scanCode, true)});
+    return pass({InputEvent::key(scanCode, false)});
 }
 
 ScriptedBackend& ScriptedBackend::pressTogether(std::vector<int> scanCodes) {
-    std::vector<ScriptEvent> down, up;
+    std::vector<InputEvent> down, up;
     for (int code : scanCodes) {
-        down.push_back({ScriptEvent::Kind::KeyDown, code});
-        up.push_back({ScriptEvent::Kind::KeyUp, code});
+        down.push_back(InputEvent::key(code, true));
+        up.push_back(InputEvent::key(code, false));
     }
     pass(std::move(down));
     return pass(std::move(up));
 }
 
 ScriptedBackend& ScriptedBackend::tap(int scanCode) {
-    return pass({{ScriptEvent::Kind::KeyDown, scanCode}, {ScriptEvent::Kind::KeyUp, scanCode}});
+    return pass({InputEvent::key(scanCode, true), InputEvent::key(scanCode, false)});
 }
 
 ScriptedBackend& ScriptedBackend::typeKey(std::uint32_t codePoint) {
-    return pass({{ScriptEvent::Kind::Key, static_cast<int>(codePoint), 1}});
+    return pass({InputEvent::typed(static_cast<char32_t>(codePoint))});
 }
 
 ScriptedBackend& ScriptedBackend::close() {
-    return pass({{ScriptEvent::Kind::Close}});
+    return pass({InputEvent::close()});
 }
 
 ScriptedBackend& ScriptedBackend::moveTo(int x, int y) {
-    return pass({{ScriptEvent::Kind::Move, x, y}});
+    return pass({InputEvent::pointer(x, y, true)});
 }
 
 ScriptedBackend& ScriptedBackend::click(int x, int y, int passes) {
-    pass({{ScriptEvent::Kind::Move, x, y}, {ScriptEvent::Kind::Buttons, 1}});
+    pass({InputEvent::pointer(x, y, true), InputEvent::button(0, true)});
     idle(passes > 1 ? passes - 1 : 0);
-    return pass({{ScriptEvent::Kind::Buttons, 0}});
+    return pass({InputEvent::button(0, false)});
 }
 
 ScriptedBackend& ScriptedBackend::touch(int x, int y, int passes) {
-    pass({{ScriptEvent::Kind::Move, x, y}, {ScriptEvent::Kind::Touch}});
+    pass({InputEvent::pointer(x, y, true), InputEvent::button(0, true, true)});
     idle(passes > 1 ? passes - 1 : 0);
-    return pass({{ScriptEvent::Kind::Buttons, 0}});
+    return pass({InputEvent::button(0, false)});
 }
 
 ScriptedBackend& ScriptedBackend::failWindow(std::string reason) {
@@ -139,7 +139,7 @@ std::string ScriptedBackend::openWindow(int width, int height, const std::string
     handle_ = nextHandle_++;
     // A new window comes to the foreground: its activation arrives with the
     // next presenter pass, as it would from a desktop.
-    passes_.push_front({{ScriptEvent::Kind::Activate}});
+    passes_.push_front({InputEvent::focus(true)});
     return {};
 }
 
@@ -149,16 +149,17 @@ void ScriptedBackend::setWindowTitle(const std::string& title) {
     }
 }
 
-void ScriptedBackend::awaitEvents(std::uint64_t since, double deadline) {
+void ScriptedBackend::pumpEvents(std::uint64_t since, double deadline) {
     if (passes_.empty() && !idleAtTheEnd_) {
         throw ScriptExhausted("the program waited for input after the script ended");
     }
+    present();
     if (!passes_.empty()) {
-        const std::vector<ScriptEvent> events = std::move(passes_.front());
+        const std::vector<InputEvent> events = std::move(passes_.front());
         passes_.pop_front();
         play(events);
     } else if (deadline == noDeadline && display_ != nullptr) {
-        display_->input.awaitDelivery(since, deadline); // another thread plays
+        display_->door.sleepUntilDelivered(since, deadline); // another thread plays
     } else {
         play({});
     }
@@ -166,52 +167,23 @@ void ScriptedBackend::awaitEvents(std::uint64_t since, double deadline) {
     timer_ = deadline != noDeadline && deadline > timer_ ? deadline : timer_;
 }
 
-void ScriptedBackend::play(const std::vector<ScriptEvent>& events) {
-    ++presenterPasses_;
+void ScriptedBackend::present() {
     if (display_ == nullptr) {
         return;
     }
-    std::vector<InputEvent> batch;
-    for (const ScriptEvent& e : events) {
-        switch (e.kind) {
-        case ScriptEvent::Kind::KeyDown:
-        case ScriptEvent::Kind::KeyUp:
-            batch.push_back(InputEvent::key(e.a, e.kind == ScriptEvent::Kind::KeyDown));
-            break;
-        case ScriptEvent::Kind::Key:
-            batch.push_back(InputEvent::typed(static_cast<char32_t>(e.a), e.b > 0 ? e.b : 1));
-            break;
-        case ScriptEvent::Kind::Close:
-            batch.push_back(InputEvent::close());
-            break;
-        case ScriptEvent::Kind::Activate:
-        case ScriptEvent::Kind::Deactivate:
-            batch.push_back(InputEvent::focus(e.kind == ScriptEvent::Kind::Activate));
-            break;
-        case ScriptEvent::Kind::Move:
-        case ScriptEvent::Kind::Leave:
-            batch.push_back(InputEvent::pointer(e.a, e.b, e.kind == ScriptEvent::Kind::Move));
-            break;
-        case ScriptEvent::Kind::Buttons:
-            for (int bit = 0; bit < 5; ++bit) {
-                batch.push_back(InputEvent::button(bit, (e.a >> bit & 1) != 0));
-            }
-            break;
-        case ScriptEvent::Kind::Touch:
-            batch.push_back(InputEvent::button(0, true, true));
-            break;
-        case ScriptEvent::Kind::Wheel:
-            batch.push_back(InputEvent::wheel(e.a));
-            break;
-        }
-    }
-    display_->deliver(batch);
     std::lock_guard<std::mutex> guard(display_->lock);
     if (display_->screen.isOpen()) {
         const PresentSpan span = display_->screen.takeRowsToPresent();
         if (!span.empty()) {
             rowsPresented_ += span.lastRow - span.firstRow + 1;
         }
+    }
+}
+
+void ScriptedBackend::play(const std::vector<InputEvent>& events) {
+    ++presenterPasses_;
+    if (display_ != nullptr) {
+        display_->deliver(events);
     }
 }
 

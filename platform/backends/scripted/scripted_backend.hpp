@@ -1,20 +1,21 @@
 #pragma once
 // A back end without window or display, for tests: it plays a script of
-// presenter passes (key, character, mouse and activation events) through the
-// door into the real portable input, presents the frame buffer, answers
-// message boxes as told, clicks the start window's controls as told, keeps a
-// clock that only its waits move, and records what the program showed and how
-// it ended.
+// presenter passes (batches of the window's events) through the door into
+// the real portable input, presents the frame buffer, answers message boxes
+// as told, clicks the start window's controls as told, keeps a clock that
+// only its waits move, and records what the program showed and how it ended.
 //
-// Each awaitEvents plays one presenter pass: the start of every pass of the
-// guessing loop, and every look of a wait that finds nothing new (so a pass
-// that changed nothing takes passes until one changes what it reads). A wait
-// with a deadline moves the clock to it. When the program waits after the
-// script has run out, ScriptExhausted is thrown, so a test can never hang;
-// after idleUntilTheEnd such a wait blocks until another thread delivers.
+// Each pumpEvents presents the frame and plays one presenter pass: the start
+// of every pass of the guessing loop, and every look of a wait that finds
+// nothing new (so a pass that changed nothing takes passes until one changes
+// what it reads). A wait with a deadline moves the clock to it. When the
+// program waits after the script has run out, ScriptExhausted is thrown, so a
+// test can never hang; after idleUntilTheEnd such a wait blocks until another
+// thread delivers.
 
+#include "platform/machine/display.hpp"
 #include "platform/seam/backend.hpp"
-#include "platform/seam/display.hpp"
+#include "platform/seam/input_event.hpp"
 
 #include <cstdint>
 #include <deque>
@@ -32,24 +33,6 @@ struct ScriptedExit {
 
 struct ScriptExhausted : std::runtime_error {
     using std::runtime_error::runtime_error;
-};
-
-struct ScriptEvent {
-    enum class Kind {
-        KeyDown,    // a: scan code
-        KeyUp,      // a: scan code
-        Key,        // a: the character typed, a code point; b: repeat
-        Close,      // the window's close button
-        Activate,   // the window becomes active
-        Deactivate, // another window becomes active
-        Move,       // a, b: client position, pointer inside
-        Leave,      // pointer left the client area
-        Buttons,    // a: button mask
-        Touch,      // the left button pressed on a touch screen
-        Wheel       // a: notches
-    };
-    Kind kind;
-    int a = 0, b = 0;
 };
 
 // One start window's session: the controls clicked in order, then the window
@@ -86,7 +69,7 @@ public:
     void attach(Display& display) override { display_ = &display; }
 
     // --- building the script: each call appends presenter passes ---
-    ScriptedBackend& pass(std::vector<ScriptEvent> events = {});
+    ScriptedBackend& pass(std::vector<InputEvent> events = {});
     ScriptedBackend& idle(int passes);
     // After the last pass, empty passes go on until the program ends: for a
     // test whose end comes from another thread.
@@ -131,7 +114,8 @@ public:
     void setWindowTitle(const std::string& title) override;
     std::uintptr_t windowHandle() override { return handle_; }
     void setProgramIcon() override { iconWindow_ = handle_; }
-    void awaitEvents(std::uint64_t since, double deadline) override;
+    bool deliversOnItsOwn() const override { return false; }
+    void pumpEvents(std::uint64_t since, double deadline) override;
     void wakePresenter() override { ++wakes_; }
     double timerSeconds() override { return timer_; }
     LocalTime localTime() override { return localTime_; }
@@ -143,9 +127,10 @@ protected:
     Display* display_ = nullptr;
 
 private:
-    void play(const std::vector<ScriptEvent>& events);
+    void present();
+    void play(const std::vector<InputEvent>& events);
 
-    std::deque<std::vector<ScriptEvent>> passes_;
+    std::deque<std::vector<InputEvent>> passes_;
     bool idleAtTheEnd_ = false;
     std::deque<StartWindowScript> startWindowScripts_;
     std::deque<MessageAnswer> answers_;

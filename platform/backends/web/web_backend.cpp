@@ -8,9 +8,10 @@
 // A window that cannot be made: the page's canvas gives no 2D context. A test
 // makes that happen by replacing HTMLCanvasElement.prototype.getContext with
 // one that returns null before the page's script runs.
+#include "platform/machine/display.hpp"
+#include "platform/machine/shown_frame.hpp"
 #include "platform/machine/text_codec.hpp"
 #include "platform/seam/backend.hpp"
-#include "platform/seam/display.hpp"
 #include "platform/seam/host.hpp"
 
 #include <emscripten.h>
@@ -110,7 +111,7 @@ public:
     }
 
     std::string openWindow(int width, int height, const std::string& title) override {
-        shown_.clear(); // the new canvas shows black, not what the old one showed
+        shown_.reset(0, 0, 0); // the new canvas gets every row, not what the old one showed
         open_ = pageOpenWindow(width, height, cp1252ToUtf8(title).c_str()) != 0;
         if (!open_)
             return "der Browser gibt keine 2D-Zeichenfl\xe4"
@@ -127,7 +128,9 @@ public:
     std::uintptr_t windowHandle() override { return open_ ? 1 : 0; }
     void setProgramIcon() override {} // the page's icon is the program's
 
-    void awaitEvents(std::uint64_t, double deadline) override {
+    // The page's handlers deliver, and run only while the game waits here.
+    bool deliversOnItsOwn() const override { return false; }
+    void pumpEvents(std::uint64_t, double deadline) override {
         present();
         pageAwaitEvents(deadline == noDeadline ? -1.0
                                                : std::max(0.0, (deadline - pageSeconds()) * 1000));
@@ -197,45 +200,23 @@ private:
         }
     }
 
-    // Copies the rows the canvas does not show yet to it. Rows that were
-    // marked but hold what the canvas shows already (the tries counter is
-    // drawn anew every pass) are left out: every paint costs the browser a
-    // frame, and extra frames right after a key hold back the one with it.
+    // Copies the rows the canvas does not show yet to it.
     void paint() {
         if (!woken_ || display_ == nullptr)
             return;
         woken_ = false;
-        int first = -1, last = -1, width = 0;
+        ShownFrame::Rows rows;
         {
             std::lock_guard guard(display_->lock);
-            Screen& screen = display_->screen;
-            if (!screen.presentable())
-                return;
-            const PresentSpan span = screen.takeRowsToPresent();
-            if (span.empty())
-                return;
-            width = screen.presentWidth();
-            const auto columns = static_cast<std::size_t>(width);
-            const std::size_t need = columns * static_cast<std::size_t>(screen.presentHeight());
-            if (shown_.size() != need)
-                shown_.assign(need, 0xFFFFFFFFu); // never a pixel of the frame: all rows differ
-            for (int row = span.firstRow; row <= span.lastRow; ++row) {
-                const Pixel* from = screen.pixels() + static_cast<std::size_t>(row) * columns;
-                Pixel* to = shown_.data() + static_cast<std::size_t>(row) * columns;
-                if (std::equal(from, from + columns, to))
-                    continue;
-                std::copy(from, from + columns, to);
-                if (first < 0)
-                    first = row;
-                last = row;
-            }
+            rows = shown_.update(display_->screen, false);
         }
-        if (first < 0)
+        if (rows.empty())
             return;
+        const int width = shown_.width();
         const std::size_t count =
-            static_cast<std::size_t>(last - first + 1) * static_cast<std::size_t>(width);
+            static_cast<std::size_t>(rows.count) * static_cast<std::size_t>(width);
         rgba_.resize(count * 4);
-        const Pixel* from = shown_.data() + static_cast<std::size_t>(first) * width;
+        const Pixel* from = shown_.row(rows.first);
         std::uint8_t* to = rgba_.data();
         for (std::size_t i = 0; i < count; ++i, to += 4) {
             const Pixel p = from[i];
@@ -244,13 +225,13 @@ private:
             to[2] = static_cast<std::uint8_t>(p);
             to[3] = 255; // the window shows red, green and blue only
         }
-        pagePaint(rgba_.data(), width, first, last - first + 1);
+        pagePaint(rgba_.data(), width, rows.first, rows.count);
     }
 
     Display* display_ = nullptr;
     bool open_ = false;
     bool woken_ = false;
-    std::vector<Pixel> shown_;       // the frame as the canvas shows it
+    ShownFrame shown_;               // the frame as the canvas shows it
     std::vector<std::uint8_t> rgba_; // rows of shown_ on their way to the canvas
     bool announced_ = false;
     std::string spoken_; // Windows-1252, the texts since the last wait
@@ -259,7 +240,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Backend> makeDesktopBackend() {
+std::unique_ptr<Backend> makeBackend() {
     return std::make_unique<WebBackend>();
 }
 

@@ -1,8 +1,11 @@
 #include "platform/backends/win32/game_window.hpp"
 
+#include "platform/backends/win32/win32_keys.hpp"
+
+#include "platform/backends/desktop_kit/presenter_scale.hpp"
+#include "platform/machine/display.hpp"
+#include "platform/machine/shown_frame.hpp"
 #include "platform/machine/text_codec.hpp"
-#include "platform/seam/display.hpp"
-#include "platform/seam/presenter_scale.hpp"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -23,12 +26,23 @@ namespace schlingo::platform::win32 {
 namespace {
 
 constexpr const wchar_t* className = L"SchlingoGame";
+// The one test switch the shipped program keeps. A window that cannot be made
+// is reported by a message box and a line on stderr, and the end-to-end tests
+// of that report need a real program whose window fails. On Linux a display
+// that is not there does it from outside; under Wine nothing from outside
+// makes CreateWindowExW fail, so with this variable set the window asks for a
+// class nobody registered. Players never set it; it changes nothing else.
+constexpr const wchar_t* noWindowTestSwitch = L"SCHLINGO_TEST_NO_WINDOW";
 constexpr UINT_PTR modalTimer = 1;
 constexpr UINT_PTR leaveTimer = 2;
 // Wine finds a pointer's leave by asking for its position ten times a second
 // while TrackMouseEvent is armed, which costs a resting pointer more than all
 // else the waiting game does. There the window asks itself, once a second.
 constexpr UINT leavePollMs = 1000;
+
+UINT scanOfVirtualKey(UINT virtualKey) {
+    return MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+}
 
 bool runningUnderWine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -41,43 +55,6 @@ constexpr DWORD windowStyle =
 std::wstring wide(const std::string& cp1252) {
     const std::u16string text = cp1252ToUtf16(cp1252);
     return std::wstring(text.begin(), text.end());
-}
-
-int buttonMask(WPARAM wParam) {
-    const WORD keys = GET_KEYSTATE_WPARAM(wParam);
-    return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) |
-           ((keys & MK_MBUTTON) ? 4 : 0) | ((keys & MK_XBUTTON1) ? 8 : 0) |
-           ((keys & MK_XBUTTON2) ? 16 : 0);
-}
-
-std::optional<NamedKey> namedKey(WPARAM vk) {
-    switch (vk) {
-    case VK_UP:
-        return NamedKey::Up;
-    case VK_DOWN:
-        return NamedKey::Down;
-    case VK_LEFT:
-        return NamedKey::Left;
-    case VK_RIGHT:
-        return NamedKey::Right;
-    case VK_INSERT:
-        return NamedKey::Insert;
-    case VK_DELETE:
-        return NamedKey::Delete;
-    case VK_HOME:
-        return NamedKey::Home;
-    case VK_END:
-        return NamedKey::End;
-    case VK_PRIOR:
-        return NamedKey::PageUp;
-    case VK_NEXT:
-        return NamedKey::PageDown;
-    default:
-        break;
-    }
-    if (vk >= VK_F1 && vk <= VK_F12)
-        return static_cast<NamedKey>(static_cast<int>(NamedKey::F1) + static_cast<int>(vk - VK_F1));
-    return std::nullopt;
 }
 
 // With the player's own factor the game window counts in device pixels, so a
@@ -145,13 +122,8 @@ public:
         clientWidth_ = width * factor;
         clientHeight_ = height * factor;
         // Black until the frame made for this window is in place.
-        shadow_.assign(static_cast<std::size_t>(width) * height, 0);
-        shadowWidth_ = width;
-        shadowHeight_ = height;
-        // For the tests of a window that cannot be made, the one way to make
-        // CreateWindowExW fail on purpose: a class nobody registered.
-        const bool failOnPurpose =
-            GetEnvironmentVariableW(L"SCHLINGO_TEST_NO_WINDOW", nullptr, 0) > 0;
+        shown_.reset(width, height, 0);
+        const bool failOnPurpose = GetEnvironmentVariableW(noWindowTestSwitch, nullptr, 0) > 0;
         hwnd_ = CreateWindowExW(0, failOnPurpose ? L"SchlingoUnregistered" : className,
                                 wide(cp1252Title).c_str(), windowStyle, x, y, outerWidth,
                                 outerHeight, nullptr, nullptr, instance, this);
@@ -220,14 +192,15 @@ private:
     void pass() {
         display_.deliver(batch_);
         batch_.clear();
-        int first = 0, count = 0;
+        ShownFrame::Rows rows;
         if (hwnd_ != nullptr) {
             std::lock_guard guard(display_.lock);
-            syncShadow(first, count);
+            if (display_.screen.presentable())
+                rows = shown_.update(display_.screen, std::exchange(forceFull_, false));
         }
-        if (count > 0) {
+        if (!rows.empty()) {
             HDC dc = GetDC(hwnd_);
-            blit(dc, first, count);
+            blit(dc, rows.first, rows.count);
             ReleaseDC(hwnd_, dc);
         }
     }
@@ -238,28 +211,15 @@ private:
         case WM_SYSKEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYUP: {
-            const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-            // Bits 16-23 hold the set-1 scan code; the extended bit 24 is
-            // folded away, so right Ctrl counts as 29.
-            UINT scan = (static_cast<UINT>(lParam) >> 16) & 0xFF;
-            if (scan == 0)
-                scan = MapVirtualKeyW(static_cast<UINT>(wParam), MAPVK_VK_TO_VSC);
-            const bool extended = ((static_cast<UINT>(lParam) >> 24) & 1) != 0;
-            if (scan < 128)
-                batch_.push_back(InputEvent::key(static_cast<int>(scan), down, extended));
-            if (auto key = message == WM_KEYDOWN ? namedKey(wParam) : std::nullopt)
-                batch_.push_back(InputEvent::named(*key, GetKeyState(VK_SHIFT) < 0,
-                                                   GetKeyState(VK_CONTROL) < 0,
-                                                   static_cast<int>(lParam & 0xFFFF)));
+            appendKeyMessage(message, wParam, lParam,
+                             {GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0},
+                             &scanOfVirtualKey, batch_);
             if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
                 break; // Alt+F4 and the system menu come through DefWindowProc
             return 0;
         }
         case WM_CHAR:
-            // A character beyond UTF-16's first plane: its first half types '?'.
-            if (wParam < 0xDC00 || wParam > 0xDFFF)
-                batch_.push_back(InputEvent::typed(static_cast<char32_t>(wParam),
-                                                   static_cast<int>(lParam & 0xFFFF)));
+            appendCharMessage(wParam, lParam, batch_);
             return 0;
         case WM_CLOSE:
             batch_.push_back(InputEvent::close());
@@ -297,7 +257,7 @@ private:
                 ReleaseCapture();
             pointer(lParam);
             // Presses of a touch screen or a pen carry this mark.
-            const bool touch = (GetMessageExtraInfo() & 0xFFFFFF00) == 0xFF515700;
+            const bool touch = touchPress(GetMessageExtraInfo());
             for (int bit = 0; bit < 5; ++bit)
                 batch_.push_back(InputEvent::button(bit, (mask >> bit & 1) != 0, touch));
             return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
@@ -322,13 +282,14 @@ private:
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(hwnd, &paint);
-            int first = 0, count = 0;
             {
                 std::lock_guard guard(display_.lock);
-                forceFull_ = true;
-                syncShadow(first, count);
+                if (display_.screen.presentable()) {
+                    forceFull_ = false;
+                    shown_.update(display_.screen, true);
+                }
             }
-            blit(dc, 0, shadowHeight_);
+            blit(dc, 0, shown_.height());
             // Around the picture (a maximised window) the window is black.
             const Placement place = placement();
             const int right = place.left + place.width(), bottom = place.top + place.height();
@@ -377,7 +338,7 @@ private:
     }
 
     Placement placement() const {
-        return placePicture(shadowWidth_, shadowHeight_, clientWidth_, clientHeight_);
+        return placePicture(shown_.width(), shown_.height(), clientWidth_, clientHeight_);
     }
 
     // Client pixels to game pixels; outside the picture (the black border
@@ -393,65 +354,24 @@ private:
         batch_.push_back(InputEvent::pointer(game.x, game.y, inside));
     }
 
-    // Display::lock held. Copies the rows to present into the shadow (what the
-    // window shows) and returns the span of rows that really changed there.
-    void syncShadow(int& first, int& count) {
-        first = 0;
-        count = 0;
-        Screen& screen = display_.screen;
-        if (!screen.presentable())
-            return;
-        const int width = screen.presentWidth();
-        const int height = screen.presentHeight();
-        if (width != shadowWidth_ || height != shadowHeight_) {
-            shadow_.assign(static_cast<std::size_t>(width) * height, 0);
-            shadowWidth_ = width;
-            shadowHeight_ = height;
-            forceFull_ = true;
-        }
-        const bool full = forceFull_;
-        forceFull_ = false;
-        const PresentSpan span = full ? screen.takeAllRows() : screen.takeRowsToPresent();
-        if (span.empty())
-            return;
-        const Pixel* frame = screen.pixels();
-        const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Pixel);
-        int last = -1;
-        first = -1;
-        for (int row = span.firstRow; row <= std::min(span.lastRow, height - 1); ++row) {
-            const Pixel* source = frame + static_cast<std::size_t>(row) * width;
-            Pixel* target = shadow_.data() + static_cast<std::size_t>(row) * width;
-            if (!full && std::memcmp(target, source, rowBytes) == 0)
-                continue;
-            std::memcpy(target, source, rowBytes);
-            if (first < 0)
-                first = row;
-            last = row;
-        }
-        if (first < 0) {
-            first = 0;
-            return;
-        }
-        count = last - first + 1;
-    }
-
-    // Presenter thread: rows [first, first + count) of the shadow to the window,
+    // Presenter thread: rows [first, first + count) of the shown frame to the window,
     // one top-down 32-bit DIB, each pixel a factor x factor block.
     void blit(HDC dc, int first, int count) {
-        if (count <= 0 || shadowWidth_ <= 0)
+        const int shownWidth = shown_.width();
+        if (count <= 0 || shownWidth <= 0)
             return;
         const Placement place = placement();
         const int factor = place.factor;
-        const int width = shadowWidth_ * factor;
-        const Pixel* rows = shadow_.data() + static_cast<std::size_t>(first) * shadowWidth_;
+        const int width = shownWidth * factor;
+        const Pixel* rows = shown_.row(first);
         if (factor > 1) {
             // Whole blocks, made here: cheaper than StretchDIBits under Wine.
             blocks_.resize(static_cast<std::size_t>(width) * count * factor);
             Pixel* out = blocks_.data();
             for (int row = 0; row < count; ++row) {
-                const Pixel* line = rows + static_cast<std::size_t>(row) * shadowWidth_;
+                const Pixel* line = rows + static_cast<std::size_t>(row) * shownWidth;
                 Pixel* wide = out;
-                for (int column = 0; column < shadowWidth_; ++column)
+                for (int column = 0; column < shownWidth; ++column)
                     out = std::fill_n(out, factor, line[column]);
                 for (int copy = 1; copy < factor; ++copy)
                     out = std::copy_n(wide, width, out);
@@ -480,9 +400,8 @@ private:
     bool trackingLeave_ = false; // TrackMouseEvent armed, or the leave timer set
     const bool underWine_ = runningUnderWine();
     int wheelRest_ = 0;
-    std::vector<Pixel> shadow_; // what the window shows, in game pixels
-    int shadowWidth_ = 0, shadowHeight_ = 0;
-    std::vector<Pixel> blocks_; // rows of the shadow at the factor, for one blit
+    ShownFrame shown_;          // what the window shows, in game pixels
+    std::vector<Pixel> blocks_; // rows of the shown frame at the factor, for one blit
 };
 
 void registerClass() {

@@ -1,11 +1,11 @@
 #pragma once
 // The game window on Windows: created and pumped on the presenter thread
-// (platform/seam/presenter_thread.hpp). It sleeps until the window has
+// (platform/backends/desktop_kit/presenter_thread.hpp). It sleeps until the window has
 // messages or the wake event is set; the window procedure turns messages into
 // the seam's events, and after each batch the changed rows of the frame buffer
 // go to the window.
 
-#include "platform/seam/presenter_thread.hpp"
+#include "platform/backends/desktop_kit/presenter_thread.hpp"
 
 #include <memory>
 #include <string>

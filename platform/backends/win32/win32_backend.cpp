@@ -1,9 +1,9 @@
 // The Windows desktop: user32 and gdi32. The game window runs on its own
 // presenter thread; the start window and the message boxes on the game thread.
 
+#include "platform/backends/desktop_kit/presenter_thread.hpp"
 #include "platform/backends/win32/dialogs_win32.hpp"
 #include "platform/backends/win32/game_window.hpp"
-#include "platform/seam/presenter_thread.hpp"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -32,7 +32,7 @@ public:
 
 } // namespace
 
-std::unique_ptr<Backend> makeDesktopBackend() {
+std::unique_ptr<Backend> makeBackend() {
     return std::make_unique<Win32Backend>();
 }
 

@@ -1,6 +1,6 @@
 #include "platform/backends/scripted/scripted_backend.hpp"
 
-#include "platform/seam/display.hpp"
+#include "platform/machine/display.hpp"
 
 #include <gtest/gtest.h>
 
@@ -87,14 +87,14 @@ TEST(ScriptedClock, OnlyWaitsWithADeadlineMoveIt) {
     ScriptedBackend backend;
     backend.setTimerSeconds(5.0);
     backend.idle(2);
-    backend.awaitEvents(0, 5.25);
-    backend.awaitEvents(0, 1.0);
+    backend.pumpEvents(0, 5.25);
+    backend.pumpEvents(0, 1.0);
     EXPECT_DOUBLE_EQ(backend.timerSeconds(), 5.25);
-    EXPECT_THROW(backend.awaitEvents(0, noDeadline), ScriptExhausted);
+    EXPECT_THROW(backend.pumpEvents(0, noDeadline), ScriptExhausted);
     // Asked to, the script plays its passes and then idles instead of ending.
     backend.idle(1).idleUntilTheEnd();
     for (int wait = 0; wait < 3; ++wait)
-        EXPECT_NO_THROW(backend.awaitEvents(0, 5.0));
+        EXPECT_NO_THROW(backend.pumpEvents(0, 5.0));
     EXPECT_EQ(backend.pendingPasses(), 0);
 }
 

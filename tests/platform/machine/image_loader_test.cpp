@@ -1,7 +1,7 @@
 #include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/display.hpp"
 #include "platform/machine/image_loader.hpp"
 #include "platform/machine/screen.hpp"
-#include "platform/seam/display.hpp"
 #include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>

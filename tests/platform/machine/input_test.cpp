@@ -1,7 +1,7 @@
 #include "platform/machine/input.hpp"
 
 #include "platform/backends/scripted/scripted_backend.hpp"
-#include "platform/seam/display.hpp"
+#include "platform/machine/display.hpp"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ namespace schlingo::platform {
 namespace {
 
 // Events that come only while the game waits, as in the browser: each
-// awaitEvents runs the hook (the page's handlers) and lets the clock reach
+// pumpEvents runs the hook (the page's handlers) and lets the clock reach
 // the deadline when nothing came.
 class SteppedEvents : public EventSource, public Clock {
 public:
@@ -27,7 +27,8 @@ public:
     std::vector<int> waits;           // milliseconds to each deadline, -1 for none
     std::function<void(int)> onAwait; // gets the wait number, from 1
 
-    void awaitEvents(std::uint64_t, double deadline) override {
+    bool deliversOnItsOwn() const override { return false; }
+    void pumpEvents(std::uint64_t, double deadline) override {
         waits.push_back(
             deadline == noDeadline ? -1 : static_cast<int>(std::lround((deadline - now) * 1000)));
         came = false;
@@ -44,13 +45,14 @@ class InputTest : public ::testing::Test {
 protected:
     SteppedEvents events;
     std::mutex lock;
-    Input input{events, events, lock};
+    Door door{events, events, lock};
+    Input input{door, lock};
 
     // The door's side: a batch of changes under the lock.
     void deliver(const std::function<void()>& f) {
         std::lock_guard guard(lock);
         f();
-        input.batchDelivered();
+        door.batchDelivered();
         events.came = true;
     }
     void openActive() {
@@ -416,6 +418,46 @@ TEST_F(InputTest, EveryPassLetsTheBackEndDeliverAndOnlyAnUnchangedOneWaits) {
     EXPECT_EQ(events.waits, (std::vector<int>{0, 0, -1}));
 }
 
+TEST(TheDoor, PumpsABackEndOnTheGameThreadOnlyWhileNothingNewCame) {
+    // A back end whose events come only when the door pumps it.
+    struct Pumped : EventSource, Clock {
+        std::vector<std::pair<std::uint64_t, double>> pumps;
+        std::function<void()> onPump;
+        bool deliversOnItsOwn() const override { return false; }
+        void pumpEvents(std::uint64_t since, double deadline) override {
+            pumps.emplace_back(since, deadline);
+            if (onPump)
+                onPump();
+        }
+        double timerSeconds() override { return 7.0; }
+        LocalTime localTime() override { return {}; }
+    } source;
+    std::mutex lock;
+    Door door(source, source, lock);
+    std::unique_lock guard(lock);
+    EXPECT_EQ(door.deliveries(), 0u);
+    // Nothing new since the caller looked: the back end is asked, without
+    // the lock (it delivers through the door, which takes it).
+    source.onPump = [&] {
+        EXPECT_TRUE(lock.try_lock());
+        door.batchDelivered();
+        lock.unlock();
+    };
+    door.await(guard, 0, 9.5);
+    EXPECT_EQ(door.deliveries(), 1u);
+    ASSERT_EQ(source.pumps.size(), 1u);
+    EXPECT_EQ(source.pumps[0], std::pair(std::uint64_t{0}, 9.5));
+    // A batch after the one the caller knows came already: no pump.
+    door.await(guard, 0, noDeadline);
+    EXPECT_EQ(source.pumps.size(), 1u);
+    // The clock past the deadline still lets the back end hand over what is
+    // pending, once per look.
+    source.onPump = nullptr;
+    door.await(guard, 1, 3.0);
+    EXPECT_EQ(source.pumps.size(), 2u);
+    EXPECT_TRUE(guard.owns_lock());
+}
+
 TEST(TheDoor, ConvertsWhatBackEndsTranslateIntoTheKeyBuffersCodes) {
     ScriptedBackend backend;
     Display display(backend);
@@ -446,6 +488,12 @@ TEST(TheDoor, ConvertsWhatBackEndsTranslateIntoTheKeyBuffersCodes) {
     const InputEvent repeated = InputEvent::named(NamedKey::Down, false, false, 2);
     display.deliver({&repeated, 1});
     EXPECT_EQ(display.input.readKey() + display.input.readKey(), "\xffP\xffP");
+    // A presenter's pass without events wakes no waiting game thread.
+    const std::uint64_t batches = display.door.deliveries();
+    display.deliver({});
+    EXPECT_EQ(display.door.deliveries(), batches);
+    display.deliver({&repeated, 1});
+    EXPECT_EQ(display.door.deliveries(), batches + 1);
 }
 
 // --- a presenter thread delivers; the game thread blocks ---
@@ -456,12 +504,11 @@ using SteadyClock = std::chrono::steady_clock;
 // Bounds are generous: the machine running the tests may be busy.
 constexpr auto prompt = 5s;
 
+// The door sleeps until the presenter delivers: it never asks for a pump.
 class ThreadedEvents : public EventSource, public Clock {
 public:
-    Input* input = nullptr;
-    void awaitEvents(std::uint64_t since, double deadline) override {
-        input->awaitDelivery(since, deadline);
-    }
+    bool deliversOnItsOwn() const override { return true; }
+    void pumpEvents(std::uint64_t, double) override { ADD_FAILURE() << "pumped a presenter"; }
     double timerSeconds() override {
         return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count();
     }
@@ -472,14 +519,13 @@ class PresenterWaitTest : public ::testing::Test {
 protected:
     ThreadedEvents events;
     std::mutex lock;
-    Input input{events, events, lock};
-
-    PresenterWaitTest() { events.input = &input; }
+    Door door{events, events, lock};
+    Input input{door, lock};
 
     void deliver(const std::function<void()>& f) {
         std::lock_guard guard(lock);
         f();
-        input.batchDelivered();
+        door.batchDelivered();
     }
     // An open, active window; the pointer at (10, 10) when `pointer` is set.
     void openActive(bool pointer) {
@@ -501,13 +547,13 @@ protected:
 // thread which did not wait for it would be done first.
 class LateChange {
 public:
-    LateChange(std::mutex& lock, Input& input, std::function<void()> change)
-        : thread_([&lock, &input, change = std::move(change), this] {
+    LateChange(std::mutex& lock, Door& door, std::function<void()> change)
+        : thread_([&lock, &door, change = std::move(change), this] {
               std::this_thread::sleep_for(50ms);
               std::lock_guard guard(lock);
               done_ = true;
               change();
-              input.batchDelivered();
+              door.batchDelivered();
           }) {}
     ~LateChange() { thread_.join(); }
     bool done() const { return done_; }
@@ -540,7 +586,7 @@ TEST_F(PresenterWaitTest, APassWaitsUntilSomethingItReadsChanges) {
         }
         bool changedFirst = false;
         const auto took = timed([&] {
-            LateChange late(lock, input, change);
+            LateChange late(lock, door, change);
             // A batch that changes nothing a pass reads does not end the wait.
             deliver([&] { input.keyEvent(30, input.isKeyDown(30) != 0); });
             input.endPass(false);
@@ -556,7 +602,7 @@ TEST_F(PresenterWaitTest, HeldLeftButtonGetsOnePassPerRectangleBeforeTheWait) {
     deliver([&] { input.buttonChanged(0, true); });
     int passes = 0;
     {
-        LateChange late(lock, input, [&] { input.buttonChanged(0, false); });
+        LateChange late(lock, door, [&] { input.buttonChanged(0, false); });
         for (;;) {
             input.beginPass();
             ++passes;
@@ -571,7 +617,7 @@ TEST_F(PresenterWaitTest, HeldLeftButtonGetsOnePassPerRectangleBeforeTheWait) {
 TEST_F(PresenterWaitTest, WaitingForAKeyBlocksUntilOneIsTyped) {
     bool typedFirst = false;
     {
-        LateChange late(lock, input, [&] { input.postKey(' '); });
+        LateChange late(lock, door, [&] { input.postKey(' '); });
         input.sleepFor(-1);
         typedFirst = late.done();
     }
@@ -580,7 +626,7 @@ TEST_F(PresenterWaitTest, WaitingForAKeyBlocksUntilOneIsTyped) {
 
     // A long sleep ends at a key too, and runs its full length without one.
     {
-        LateChange late(lock, input, [&] { input.postKey('q'); });
+        LateChange late(lock, door, [&] { input.postKey('q'); });
         EXPECT_LT(timed([&] { input.sleepFor(60000); }), prompt);
     }
     EXPECT_GE(timed([&] { input.sleepFor(150); }), 140ms);

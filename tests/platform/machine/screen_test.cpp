@@ -1,7 +1,7 @@
 #include "platform/backends/scripted/scripted_backend.hpp"
+#include "platform/machine/display.hpp"
 #include "platform/machine/font8x8.hpp"
 #include "platform/machine/screen.hpp"
-#include "platform/seam/display.hpp"
 
 #include <gtest/gtest.h>
 
@@ -438,14 +438,14 @@ TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
 
     // Through the scripted presenter: the row count follows real changes only.
     backend.idle(3);
-    backend.awaitEvents(0, backend.timerSeconds());
+    backend.pumpEvents(0, backend.timerSeconds());
     const long long before = backend.rowsPresented();
     screen.lockScreen();
     screen.unlockScreen();
-    backend.awaitEvents(0, backend.timerSeconds());
+    backend.pumpEvents(0, backend.timerSeconds());
     EXPECT_EQ(backend.rowsPresented(), before);
     screen.fillBox(0, 7, 939, 8, 0x99);
-    backend.awaitEvents(0, backend.timerSeconds());
+    backend.pumpEvents(0, backend.timerSeconds());
     EXPECT_EQ(backend.rowsPresented(), before + 2);
 
     // While the next screen is being opened, no window may be given the old

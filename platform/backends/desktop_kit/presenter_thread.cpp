@@ -1,6 +1,6 @@
-#include "platform/seam/presenter_thread.hpp"
+#include "platform/backends/desktop_kit/presenter_thread.hpp"
 
-#include "platform/seam/display.hpp"
+#include "platform/machine/display.hpp"
 
 #include <utility>
 
@@ -144,19 +144,12 @@ void PresenterThread::run() {
 }
 
 void ThreadedBackend::attach(Display& display) {
-    display_ = &display;
     presenter_.attach(&display);
 }
 
 void ThreadedBackend::detach() {
     presenter_.stop();
     presenter_.attach(nullptr);
-    display_ = nullptr;
-}
-
-void ThreadedBackend::awaitEvents(std::uint64_t since, double deadline) {
-    if (display_ != nullptr)
-        display_->input.awaitDelivery(since, deadline);
 }
 
 } // namespace schlingo::platform

@@ -2,8 +2,10 @@
 // The graphics window's shared state: the frame buffer (Screen) and the
 // keyboard and pointer (Input), both guarded by one lock that the game thread
 // and the back end's presenter thread share, and the door through which every
-// back end hands over the window's events.
+// back end hands over the window's events and at which the game thread waits
+// for them.
 
+#include "platform/machine/door.hpp"
 #include "platform/machine/input.hpp"
 #include "platform/machine/screen.hpp"
 #include "platform/seam/backend.hpp"
@@ -21,10 +23,11 @@ struct Display {
     Display& operator=(const Display&) = delete;
 
     // The door. Any thread but the game thread while it draws; on the game
-    // thread only inside EventSource::awaitEvents (the scripted and browser
+    // thread only inside EventSource::pumpEvents (the scripted and browser
     // back ends). Takes Display::lock (with `wait` false: only when free,
     // else returns false and takes nothing), applies the events to Input in
-    // order, and wakes a game thread that waits for them.
+    // order, and wakes a game thread that waits for them. An empty batch
+    // takes no lock and wakes nobody.
     bool deliver(std::span<const InputEvent> events, bool wait = true);
 
     Backend& backend;
@@ -32,6 +35,7 @@ struct Display {
     // Guards the frame buffer, its dirty and changed rows, and all of Input's
     // state but the pass under way.
     std::mutex lock;
+    Door door;
     Screen screen;
     Input input;
 };

@@ -1,4 +1,4 @@
-#include "platform/seam/display.hpp"
+#include "platform/machine/display.hpp"
 
 #include "platform/machine/text_codec.hpp"
 
@@ -43,7 +43,8 @@ int biosExtendedCode(NamedKey key, bool shift, bool ctrl) {
 }
 
 Display::Display(Backend& backendToUse)
-    : backend(backendToUse), screen(backendToUse, lock), input(backendToUse, backendToUse, lock) {
+    : backend(backendToUse), door(backendToUse, backendToUse, lock), screen(backendToUse, lock),
+      input(door, lock) {
     screen.setOpenHook([this] { input.screenOpened(screen.width(), screen.height()); });
     screen.setFailureHook(
         [this](const std::string& reason) { reportWindowFailure(backend, backend, reason); });
@@ -51,6 +52,10 @@ Display::Display(Backend& backendToUse)
 }
 
 bool Display::deliver(std::span<const InputEvent> events, bool wait) {
+    // A presenter's pass without events (a timer, a wake) changes nothing:
+    // the game thread sleeps on.
+    if (events.empty())
+        return true;
     std::unique_lock guard(lock, std::defer_lock);
     if (!wait && !guard.try_lock())
         return false;
@@ -86,7 +91,7 @@ bool Display::deliver(std::span<const InputEvent> events, bool wait) {
             break;
         }
     }
-    input.batchDelivered();
+    door.batchDelivered();
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/seam/presenter_scale.hpp"
+#include "platform/backends/desktop_kit/presenter_scale.hpp"
 
 #include <algorithm>
 #include <optional>

@@ -1,9 +1,9 @@
 #pragma once
 // What the desktop back ends with a presenter thread (SDL, Win32) share: the
 // thread that owns the graphics window, the game thread's requests to it
-// (open with a time limit, close, title, icon, wake), the reset of the input
-// when a window goes, and the wait for events. Each back end brings only the
-// native part: a NativeWindow, made on the presenter thread.
+// (open with a time limit, close, title, icon, wake) and the reset of the
+// input when a window goes. Each back end brings only the native part: a
+// NativeWindow, made on the presenter thread.
 
 #include "platform/seam/backend.hpp"
 #include "platform/seam/host.hpp"
@@ -108,14 +108,13 @@ public:
     std::uintptr_t windowHandle() override { return presenter_.handle(); }
     void setProgramIcon() override { presenter_.setIcon(); }
     void wakePresenter() override { presenter_.wake(); }
-    // The presenter delivers on its own: this only waits for it.
-    void awaitEvents(std::uint64_t since, double deadline) override;
+    // The presenter delivers; the door sleeps until it has.
+    bool deliversOnItsOwn() const override { return true; }
     double timerSeconds() override { return host::monotonicSeconds(); }
     LocalTime localTime() override { return host::localTimeNow(); }
 
 protected:
     PresenterThread presenter_;
-    Display* display_ = nullptr;
 };
 
 } // namespace schlingo::platform
