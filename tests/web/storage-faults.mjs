@@ -234,6 +234,10 @@ try {
     const cities = await file(page, 'Städte.txt');
     const table = await file(page, 'Highscore.dat');
     await page.evaluate(() => { window.schlingoQuota = 1000000; });
+    // Larger than the page's memory may hold: refused before it is read.
+    const large = await upload(page, 'Städte.txt', {size: 64 * 1024 * 1024 + 1});
+    check(large.includes('„Städte.txt“ wurde nicht ersetzt: Mit mehr als 64 MB') &&
+          large.includes('bisherige Liste'), 'a list over 64 MB is refused, and why', large);
     const status = await upload(page, 'Städte.txt', {size: 8 * 1000 * 1000});
     check(status.includes('„Städte.txt“ wurde nicht ersetzt') &&
           status.includes('Speicher dieses Browsers ist voll') &&

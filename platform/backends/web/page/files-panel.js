@@ -9,6 +9,10 @@ const SchlingoFilesPanel = (() => {
   function files() {
     return Module.schlingoFiles;
   }
+  // The program reads an upload into the page's memory, which ends well
+  // below the 4 GB a desktop list may have: a list over this size would end
+  // the program when it runs out, so it is never handed over.
+  const largestUpload = 64 * 1024 * 1024;
   function showFiles() {
     const list = $('files-list');
     list.textContent = '';
@@ -65,13 +69,15 @@ const SchlingoFilesPanel = (() => {
     if (!file) return;
     const name = $('files-upload-target').value;
     // The bytes as they are: the game finds their encoding when it reads them.
-    const outcome = await files().replace(name, new Uint8Array(await file.arrayBuffer()));
+    const outcome = file.size > largestUpload ? {kept: false, large: true}
+        : await files().replace(name, new Uint8Array(await file.arrayBuffer()));
     event.target.value = '';
     if (outcome.taken) return; // the tab has stopped and says why
     if (!outcome.kept) {
       $('files-status').textContent = '„' + name + '“ wurde nicht ersetzt: ' +
-          (outcome.full ? 'Der Speicher dieses Browsers ist voll. '
-                        : 'Dieser Browser kann sie gerade nicht speichern. ') +
+          (outcome.large ? 'Mit mehr als 64 MB ist die Datei zu groß für das Spiel im Browser. '
+           : outcome.full ? 'Der Speicher dieses Browsers ist voll. '
+                          : 'Dieser Browser kann sie gerade nicht speichern. ') +
           'Im Spiel bleibt die bisherige Liste.';
       showFilesList('', true);
       return;
