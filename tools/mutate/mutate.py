@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""Plants small faults in the game's portable code, one at a time, and runs
+the unit test program against each: killed (a test failed or hung), survived
+(every test passed) or invalid (it does not build).
+
+    nice -n 10 tools/mutate/mutate.py run [--count 200] [--seed 1]
+    tools/mutate/mutate.py report
+    tools/mutate/mutate.py list            # the sample, without running it
+
+It works on a copy of the committed tree (git archive HEAD) in its own
+folder, with its own build (Debug, no desktop back end, ccache, -j1), so the
+work tree stays free to edit while a campaign runs. Every verdict is appended
+to results.jsonl there as soon as it is known: a stopped campaign goes on
+where it stopped, and `--fresh` starts over. Not part of CI.
+"""
+
+import argparse
+import json
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+FOLDERS = ["rules", "gamefiles", "presentation", "platform/machine"]
+
+# Each operator: a name, a pattern, and what a match becomes. Binary operators
+# are matched with the spaces clang-format puts round them, which keeps
+# templates, shifts, arrows and includes out.
+SWAPS = [
+    ("eq-ne", r" == ", " != "),
+    ("ne-eq", r" != ", " == "),
+    ("lt-le", r" < ", " <= "),
+    ("le-lt", r" <= ", " < "),
+    ("gt-ge", r" > ", " >= "),
+    ("ge-gt", r" >= ", " > "),
+    ("plus-minus", r" \+ ", " - "),
+    ("minus-plus", r" - ", " + "),
+    ("times-div", r" \* ", " / "),
+    ("and-or", r" && ", " || "),
+    ("or-and", r" \|\| ", " && "),
+    ("true-false", r"\btrue\b", "false"),
+    ("false-true", r"\bfalse\b", "true"),
+    ("inc-dec", r"\+= ", "-= "),
+]
+DECIMAL = re.compile(r"(?<![\w.])(\d+)(?![\w.'])")
+HEX = re.compile(r"\b0x([0-9A-Fa-f]{6})\b")
+CALL = re.compile(r"^\s*[\w:.\->\[\]()]*\w\([^;{}]*\);\s*$")
+LOCK = re.compile(r"^\s*std::lock_guard\b.*;\s*$")
+
+
+def code_part(line):
+    """The line without its comment and string literals (blanked, same length)."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            out.append(" ")
+            if c == "\\":
+                out.append(" ")
+                i += 1
+            elif c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+            out.append(" ")
+        elif line.startswith("//", i):
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def candidates():
+    """Every fault the operators can plant, in a fixed order."""
+    found = []
+    for folder in FOLDERS:
+        for name in sorted(os.listdir(os.path.join(ROOT, folder))):
+            if not name.endswith(".cpp"):
+                continue
+            path = f"{folder}/{name}"
+            with open(os.path.join(ROOT, path), encoding="latin-1") as f:
+                lines = f.read().split("\n")
+            for n, line in enumerate(lines, 1):
+                code = code_part(line)
+                stripped = code.strip()
+                if not stripped or stripped.startswith(("#", "static_assert", "namespace")):
+                    continue
+                # Tables of data (the font) are pictures, not logic.
+                if len(DECIMAL.findall(code)) + len(re.findall(r"0x", code)) > 4:
+                    continue
+                for op, pattern, repl in SWAPS:
+                    for k, m in enumerate(re.finditer(pattern, code)):
+                        new = line[: m.start()] + repl + line[m.end():]
+                        found.append((path, n, f"{op}#{k}", line, new))
+                for k, m in enumerate(HEX.finditer(code)):
+                    value = int(m.group(1), 16) ^ 0x000040
+                    new = line[: m.start()] + f"0x{value:06X}" + line[m.end():]
+                    found.append((path, n, f"colour#{k}", line, new))
+                for k, m in enumerate(DECIMAL.finditer(code)):
+                    if HEX.match(code, max(0, m.start() - 2)):
+                        continue
+                    value = int(m.group(1))
+                    new = line[: m.start()] + str(value + 1) + line[m.end():]
+                    found.append((path, n, f"const#{k}", line, new))
+                if LOCK.match(code):
+                    found.append((path, n, "lock-out", line, "// " + line))
+                elif CALL.match(code) and not stripped.startswith(("return", "throw")):
+                    found.append((path, n, "call-out", line, ";"))
+    return [
+        {"id": f"{p}:{n}:{op}", "file": p, "line": n, "op": op, "before": b, "after": a}
+        for p, n, op, b, a in found
+    ]
+
+
+def sample(count, seed):
+    pool = candidates()
+    random.Random(seed).shuffle(pool)
+    return pool[:count], len(pool)
+
+
+def run(cmd, cwd, timeout, log):
+    try:
+        proc = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              timeout=timeout)
+        log.write(proc.stdout[-4000:])
+        return proc.returncode
+    except subprocess.TimeoutExpired as e:
+        log.write((e.stdout or b"")[-4000:])
+        return None
+
+
+def prepare(work, fresh):
+    src, build = os.path.join(work, "src"), os.path.join(work, "build")
+    if fresh and os.path.isdir(work):
+        shutil.rmtree(work)
+    if not os.path.isdir(src):
+        os.makedirs(src)
+        archive = subprocess.run(["git", "archive", "HEAD"], cwd=ROOT, check=True,
+                                 stdout=subprocess.PIPE).stdout
+        subprocess.run(["tar", "-x", "-C", src], input=archive, check=True)
+    if not os.path.isfile(os.path.join(build, "build.ninja")):
+        subprocess.run(["cmake", "-S", src, "-B", build, "-G", "Ninja",
+                        "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_FLAGS_DEBUG=-O0",
+                        "-DSCHLINGO_DESKTOP=OFF", "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"],
+                       check=True)
+    return src, build
+
+
+def build_and_test(src, build, args, log):
+    rc = run(["cmake", "--build", build, "--target", "unit_tests", "-j1"], src,
+             args.build_timeout, log)
+    if rc != 0:
+        return "invalid"
+    rc = run([os.path.join(build, "tests", "unit_tests"), "--gtest_brief=1",
+              "--gtest_fail_fast"], os.path.join(build, "tests"), args.test_timeout, log)
+    if rc is None:
+        return "killed"  # hung
+    return "survived" if rc == 0 else "killed"
+
+
+def campaign(args):
+    os.environ.setdefault("CCACHE_DIR", "/work/.ccache")
+    src, build = prepare(args.work, args.fresh)
+    results = os.path.join(args.work, "results.jsonl")
+    done = {}
+    if os.path.exists(results):
+        with open(results) as f:
+            done = {r["id"]: r for r in map(json.loads, f)}
+    mutants, pool = sample(args.count, args.seed)
+    print(f"{len(mutants)} of {pool} possible faults; {len(done)} already judged", flush=True)
+    with open(os.path.join(args.work, "baseline.log"), "wb") as log:
+        if build_and_test(src, build, args, log) != "survived":
+            sys.exit("the unmutated tree does not pass its tests: see baseline.log")
+    for i, m in enumerate(mutants, 1):
+        if m["id"] in done:
+            continue
+        path = os.path.join(src, m["file"])
+        with open(path, encoding="latin-1") as f:
+            original = f.read()
+        lines = original.split("\n")
+        assert lines[m["line"] - 1] == m["before"], m["id"]
+        lines[m["line"] - 1] = m["after"]
+        started = time.time()
+        try:
+            with open(path, "w", encoding="latin-1") as f:
+                f.write("\n".join(lines))
+            with open(os.path.join(args.work, "mutant.log"), "wb") as log:
+                verdict = build_and_test(src, build, args, log)
+        finally:
+            with open(path, "w", encoding="latin-1") as f:
+                f.write(original)
+        record = dict(m, verdict=verdict, seconds=round(time.time() - started))
+        with open(results, "a") as f:
+            f.write(json.dumps(record) + "\n")
+        print(f"[{i}/{len(mutants)}] {verdict:8} {m['id']}: {m['after'].strip()}", flush=True)
+    report(args)
+
+
+def report(args):
+    results = os.path.join(args.work, "results.jsonl")
+    with open(results) as f:
+        rows = list(map(json.loads, f))
+    count = {v: sum(r["verdict"] == v for r in rows) for v in ("killed", "survived", "invalid")}
+    judged = count["killed"] + count["survived"]
+    share = 100.0 * count["killed"] / judged if judged else 0.0
+    print(f"planted {len(rows)}: killed {count['killed']}, survived {count['survived']}, "
+          f"invalid {count['invalid']} (does not build); killed {share:.1f} % of those that build")
+    for r in rows:
+        if r["verdict"] == "survived":
+            print(f"  survived {r['id']}\n    - {r['before'].strip()}\n    + {r['after'].strip()}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("command", choices=["run", "report", "list"])
+    parser.add_argument("--count", type=int, default=200)
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--work", default="/tmp/schlingo-mutate")
+    parser.add_argument("--build-timeout", type=int, default=600)
+    parser.add_argument("--test-timeout", type=int, default=180)
+    parser.add_argument("--fresh", action="store_true")
+    args = parser.parse_args()
+    if args.command == "list":
+        mutants, pool = sample(args.count, args.seed)
+        for m in mutants:
+            print(f"{m['id']}: {m['after'].strip()}")
+        print(f"{len(mutants)} of {pool}")
+    elif args.command == "report":
+        report(args)
+    else:
+        campaign(args)
+
+
+if __name__ == "__main__":
+    main()
