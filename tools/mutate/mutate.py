@@ -5,13 +5,17 @@ the unit test program against each: killed (a test failed or hung), survived
 
     nice -n 10 tools/mutate/mutate.py run [--count 200] [--seed 1]
     tools/mutate/mutate.py report
+    nice -n 10 tools/mutate/mutate.py retry  # the survivors again, on HEAD as it is now
     tools/mutate/mutate.py list            # the sample, without running it
 
 It works on a copy of the committed tree (git archive HEAD) in its own
 folder, with its own build (Debug, no desktop back end, ccache, -j1), so the
 work tree stays free to edit while a campaign runs. Every verdict is appended
 to results.jsonl there as soon as it is known: a stopped campaign goes on
-where it stopped, and `--fresh` starts over. Not part of CI.
+where it stopped, and `--fresh` starts over. `retry` copies the committed
+tree again and plants each survivor once more (found by its line's text, the
+line numbers may have moved), so the tests written since are judged against
+the same faults; its verdicts go to retried.jsonl. Not part of CI.
 """
 
 import argparse
@@ -75,15 +79,15 @@ def code_part(line):
     return "".join(out)
 
 
-def candidates():
+def candidates(root):
     """Every fault the operators can plant, in a fixed order."""
     found = []
     for folder in FOLDERS:
-        for name in sorted(os.listdir(os.path.join(ROOT, folder))):
+        for name in sorted(os.listdir(os.path.join(root, folder))):
             if not name.endswith(".cpp"):
                 continue
             path = f"{folder}/{name}"
-            with open(os.path.join(ROOT, path), encoding="latin-1") as f:
+            with open(os.path.join(root, path), encoding="latin-1") as f:
                 lines = f.read().split("\n")
             for n, line in enumerate(lines, 1):
                 code = code_part(line)
@@ -117,8 +121,8 @@ def candidates():
     ]
 
 
-def sample(count, seed):
-    pool = candidates()
+def sample(root, count, seed):
+    pool = candidates(root)
     random.Random(seed).shuffle(pool)
     return pool[:count], len(pool)
 
@@ -134,10 +138,12 @@ def run(cmd, cwd, timeout, log):
         return None
 
 
-def prepare(work, fresh):
+def prepare(work, fresh, again=False):
     src, build = os.path.join(work, "src"), os.path.join(work, "build")
     if fresh and os.path.isdir(work):
         shutil.rmtree(work)
+    if again and os.path.isdir(src):
+        shutil.rmtree(src)
     if not os.path.isdir(src):
         os.makedirs(src)
         archive = subprocess.run(["git", "archive", "HEAD"], cwd=ROOT, check=True,
@@ -174,8 +180,34 @@ def campaign(args):
     if os.path.exists(results):
         with open(results) as f:
             done = {r["id"]: r for r in map(json.loads, f)}
-    mutants, pool = sample(args.count, args.seed)
+    mutants, pool = sample(src, args.count, args.seed)
     print(f"{len(mutants)} of {pool} possible faults; {len(done)} already judged", flush=True)
+    judge(src, build, args, mutants, done, results)
+    report(args)
+
+
+def retry(args):
+    """The survivors of the campaign planted again in the tree as committed now."""
+    os.environ.setdefault("CCACHE_DIR", "/work/.ccache")
+    src, build = prepare(args.work, False, again=True)
+    with open(os.path.join(args.work, "results.jsonl")) as f:
+        survivors = [r for r in map(json.loads, f) if r["verdict"] == "survived"]
+    results = os.path.join(args.work, "retried.jsonl")
+    done = {}
+    if os.path.exists(results):
+        with open(results) as f:
+            done = {r["id"]: r for r in map(json.loads, f)}
+    judge(src, build, args, survivors, done, results)
+    report(args)
+
+
+def find_line(lines, m):
+    """The line the fault was planted in, by its text, nearest to where it was."""
+    at = [i + 1 for i, line in enumerate(lines) if line == m["before"]]
+    return min(at, key=lambda n: abs(n - m["line"])) if at else None
+
+
+def judge(src, build, args, mutants, done, results):
     with open(os.path.join(args.work, "baseline.log"), "wb") as log:
         if build_and_test(src, build, args, log) != "survived":
             sys.exit("the unmutated tree does not pass its tests: see baseline.log")
@@ -186,8 +218,13 @@ def campaign(args):
         with open(path, encoding="latin-1") as f:
             original = f.read()
         lines = original.split("\n")
-        assert lines[m["line"] - 1] == m["before"], m["id"]
-        lines[m["line"] - 1] = m["after"]
+        line = find_line(lines, m)
+        if line is None:
+            record = dict(m, verdict="gone", seconds=0)  # the line itself was rewritten
+            with open(results, "a") as f:
+                f.write(json.dumps(record) + "\n")
+            continue
+        lines[line - 1] = m["after"]
         started = time.time()
         try:
             with open(path, "w", encoding="latin-1") as f:
@@ -201,26 +238,34 @@ def campaign(args):
         with open(results, "a") as f:
             f.write(json.dumps(record) + "\n")
         print(f"[{i}/{len(mutants)}] {verdict:8} {m['id']}: {m['after'].strip()}", flush=True)
-    report(args)
 
 
 def report(args):
-    results = os.path.join(args.work, "results.jsonl")
-    with open(results) as f:
+    with open(os.path.join(args.work, "results.jsonl")) as f:
         rows = list(map(json.loads, f))
-    count = {v: sum(r["verdict"] == v for r in rows) for v in ("killed", "survived", "invalid")}
-    judged = count["killed"] + count["survived"]
-    share = 100.0 * count["killed"] / judged if judged else 0.0
-    print(f"planted {len(rows)}: killed {count['killed']}, survived {count['survived']}, "
-          f"invalid {count['invalid']} (does not build); killed {share:.1f} % of those that build")
+    retried = {}
+    if os.path.exists(os.path.join(args.work, "retried.jsonl")):
+        with open(os.path.join(args.work, "retried.jsonl")) as f:
+            retried = {r["id"]: r["verdict"] for r in map(json.loads, f)}
+    for title, verdict_of in (("before", lambda r: r["verdict"]),
+                              ("after", lambda r: retried.get(r["id"], r["verdict"]))):
+        if title == "after" and not retried:
+            break
+        count = {v: sum(verdict_of(r) == v for r in rows)
+                 for v in ("killed", "survived", "invalid", "gone")}
+        judged = count["killed"] + count["survived"]
+        share = 100.0 * count["killed"] / judged if judged else 0.0
+        print(f"{title}: planted {len(rows)}: killed {count['killed']}, survived "
+              f"{count['survived']}, invalid {count['invalid']} (does not build), gone "
+              f"{count['gone']}; killed {share:.1f} % of those that build")
     for r in rows:
-        if r["verdict"] == "survived":
+        if retried.get(r["id"], r["verdict"]) == "survived":
             print(f"  survived {r['id']}\n    - {r['before'].strip()}\n    + {r['after'].strip()}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("command", choices=["run", "report", "list"])
+    parser.add_argument("command", choices=["run", "retry", "report", "list"])
     parser.add_argument("--count", type=int, default=200)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--work", default="/tmp/schlingo-mutate")
@@ -229,12 +274,14 @@ def main():
     parser.add_argument("--fresh", action="store_true")
     args = parser.parse_args()
     if args.command == "list":
-        mutants, pool = sample(args.count, args.seed)
+        mutants, pool = sample(ROOT, args.count, args.seed)
         for m in mutants:
             print(f"{m['id']}: {m['after'].strip()}")
         print(f"{len(mutants)} of {pool}")
     elif args.command == "report":
         report(args)
+    elif args.command == "retry":
+        retry(args)
     else:
         campaign(args)
 
