@@ -205,6 +205,39 @@ TEST_F(InputTest, ANewScreenForgetsWhatWasTypedAtTheOldWindow) {
     EXPECT_EQ(events.waits.size(), 2u) << "no key arrived for the new screen yet";
 }
 
+TEST_F(InputTest, AfterAGameMessageOnlyItsCloseRequestIsLeft) {
+    struct Row {
+        std::vector<std::uint32_t> typed;
+        bool closed;
+    };
+    for (const Row& row : {Row{{'x', 27}, false}, Row{{'q', closeRequestCode, 27}, true},
+                           Row{{closeRequestCode}, true}, Row{{}, false}}) {
+        openActive();
+        tap(45);
+        deliver([&] {
+            input.pointerMoved(10, 10, true);
+            input.buttonChanged(0, true);
+            input.buttonChanged(0, false);
+        });
+        for (const std::uint32_t code : row.typed)
+            post(code);
+        EXPECT_EQ(input.closeAfterMessage(), row.closed) << row.typed.size() << " keys";
+        events.waits.clear();
+        events.onAwait = [&](int n) {
+            if (n == 2)
+                post('n');
+        };
+        input.sleepFor(-1);
+        EXPECT_EQ(events.waits.size(), 2u) << "the keys of the box end no wait";
+        EXPECT_EQ(input.readKey(), "n") << "nothing typed before is left for the next word";
+        EXPECT_EQ(input.readKey(), "");
+        const PassInput& pass = input.beginPass();
+        EXPECT_FALSE(pass.keys[45]) << "the tapped X is no guess";
+        EXPECT_EQ(pass.mouse.buttons, 0) << "nor is a click let go meanwhile";
+        events.onAwait = nullptr;
+    }
+}
+
 TEST_F(InputTest, SleepForeverEndsOnAKeyOrATouchAndLeavesTheBufferAsItWas) {
     events.onAwait = [&](int n) {
         if (n == 3)
