@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace schlingo::platform {
 namespace {
 
@@ -45,6 +47,25 @@ TEST(TextCodec, ForeignAndBrokenTextHasNoWindows1252Form) {
     EXPECT_FALSE(codePointToCp1252(0x1F600));
     EXPECT_EQ(codePointToCp1252(0x00F1), 0xF1);
     EXPECT_EQ(codePointToCp1252(0x2122), 0x99);
+}
+
+TEST(TextCodec, Utf8OfEveryLengthAtItsBounds) {
+    const std::pair<char32_t, std::string> rows[] = {
+        {0x7F, "\x7f"},
+        {0x80, "\xc2\x80"},
+        {0x7FF, "\xdf\xbf"},
+        {0x800, "\xe0\xa0\x80"},
+        {0x20AC, "\xe2\x82\xac"},
+        {0xFFFF, "\xef\xbf\xbf"},
+        {0x10000, "\xf0\x90\x80\x80"},
+        {0x1F600, "\xf0\x9f\x98\x80"},
+        {0x10FFFF, "\xf4\x8f\xbf\xbf"},
+    };
+    for (const auto& [codePoint, utf8] : rows) {
+        std::string out = "x";
+        appendUtf8(out, codePoint);
+        EXPECT_EQ(out, "x" + utf8) << std::hex << static_cast<unsigned>(codePoint);
+    }
 }
 
 TEST(TextCodec, OemConversionForTheScreenFont) {
