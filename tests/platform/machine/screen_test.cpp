@@ -119,6 +119,9 @@ TEST_F(ScreenTest, OpeningRefusesIllegalSizesAndDepthsAndKeepsTheOpenScreen) {
     EXPECT_FALSE(screen.isOpen());
     EXPECT_TRUE(backend.windowsOpened().empty());
     EXPECT_EQ(screen.openScreen(1, 1, 32, 1, 0), StatusOk) << "one pixel is a screen";
+    ImageLayout layout;
+    const std::uint8_t header[3]{};
+    EXPECT_FALSE(readImageLayout(nullptr, 0, layout) || readImageLayout(header, 3, layout));
     for (int depth : {1, 2, 4, 8, 15, 16, 24})
         EXPECT_EQ(screen.openScreen(20, 10, depth, 0, 0), StatusOk) << depth;
     screen.plotPixel(1, 1, 0x42);
