@@ -213,20 +213,18 @@ TEST_F(InputTest, AfterAGameMessageOnlyItsCloseRequestIsLeft) {
             input.pointerMoved(10, 10, true);
             input.buttonChanged(0, true);
             input.buttonChanged(0, false);
+            input.postKey(close ? closeRequestCode : 'x');
+            input.postKey(27);
         });
-        post('x');
-        if (close)
-            post(closeRequestCode);
-        post(27);
         EXPECT_EQ(input.closeAfterMessage(), close);
         events.waits.clear();
-        events.onAwait = [&](int n) { n == 2 ? post('n') : void(); };
+        events.onAwait = [&](int n) { n == 1 ? post('n') : void(); };
         input.sleepFor(-1);
-        EXPECT_EQ(events.waits.size(), 2u) << "the keys of the box end no wait";
-        EXPECT_EQ(input.readKey() + input.readKey(), "n") << "nothing typed before is left";
+        EXPECT_EQ(input.readKey() + input.readKey(), "n")
+            << "the box's keys are gone, ended no wait";
         const PassInput& pass = input.beginPass();
-        EXPECT_FALSE(pass.keys[45]) << "the tapped X is no guess";
-        EXPECT_EQ(pass.mouse.buttons, 0) << "nor is a click let go meanwhile";
+        EXPECT_FALSE(pass.keys[45] || pass.mouse.buttons != 0)
+            << "the tapped X, the click: no guess";
     }
 }
 

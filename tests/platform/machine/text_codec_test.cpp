@@ -48,14 +48,10 @@ TEST(TextCodec, ForeignAndBrokenTextHasNoWindows1252Form) {
 }
 
 TEST(TextCodec, Utf8OfEveryLengthAtItsBounds) {
-    const auto utf8 = [](char32_t codePoint) {
-        std::string out;
+    std::string out;
+    for (const char32_t codePoint : {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x10FFFF})
         appendUtf8(out, codePoint);
-        return out;
-    };
-    EXPECT_EQ(utf8(0x7F) + utf8(0x80) + utf8(0x7FF), "\x7f\xc2\x80\xdf\xbf");
-    EXPECT_EQ(utf8(0x800) + utf8(0xFFFF), "\xe0\xa0\x80\xef\xbf\xbf");
-    EXPECT_EQ(utf8(0x10000) + utf8(0x10FFFF), "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf");
+    EXPECT_EQ(out, "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf");
 }
 
 TEST(TextCodec, OemConversionForTheScreenFont) {
