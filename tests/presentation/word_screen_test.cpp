@@ -35,6 +35,7 @@ TEST(WordScreen, RowIsCentredWithOneSixteenPixelFieldPerCharacter) {
     EXPECT_EQ(f.at(376, 35), boardColour);
     EXPECT_EQ(f.at(376, 52), boardColour);
     EXPECT_EQ(screen.program.word.revealedCount, 0);
+    EXPECT_EQ(glyph(screen.program, "Strich.galgen"), nullptr) << "the dash is freed once drawn";
     EXPECT_EQ(f.at(0, 0), black); // cleared, the board starts at (1, 1)
     EXPECT_EQ(f.at(640, 100), boardColour);
     EXPECT_EQ(f.at(641, 100), black);
