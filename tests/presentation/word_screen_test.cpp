@@ -170,11 +170,13 @@ TEST(WordScreen, BandedTextRecoloursOnlyMarkerPixelsUpToOneColumnPastTheText) {
     s.plotPixel(32, 72, 7);
     s.plotPixel(33, 73, 7);
     s.plotPixel(15, 74, 7);
+    s.plotPixel(20, 80, 7); // the row below the text
     drawBandedText(screen.program, "ab", 10, 3, 0x111111, 0x222222, 0x333333);
     const Frame f = screen.frame();
     EXPECT_EQ(f.at(32, 72), 0x111111u);
     EXPECT_EQ(f.at(33, 73), 7u);
     EXPECT_EQ(f.at(15, 74), 7u);
+    EXPECT_EQ(f.at(20, 80), 7u);
     EXPECT_TRUE(showsBandedText(f, "ab", 10, 3, 0x111111, 0x222222, 0x333333));
     // The foreground is 15 afterwards.
     s.setTextCursor(20, 1);

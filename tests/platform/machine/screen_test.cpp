@@ -126,7 +126,7 @@ TEST_F(ScreenTest, OpeningRefusesIllegalSizesAndDepthsAndKeepsTheOpenScreen) {
         EXPECT_EQ(screen.openScreen(20, 10, depth, 0, 0), StatusOk) << depth;
     screen.plotPixel(1, 1, 0x42);
     EXPECT_EQ(screen.openScreen(940, 320, 12, 1, 0), StatusIllegal);
-    EXPECT_EQ(screen.openScreen(100000, 100000, 32, 1, 0), StatusOutOfMemory);
+    EXPECT_EQ(screen.openScreen(16384, 16385, 32, 1, 0), StatusOutOfMemory); // above 1 GiB
     EXPECT_EQ(screen.width(), 20);
     EXPECT_EQ(screen.readPixel(1, 1), 0x42u);
     // Inside a lock the window could not be made; the screen stays.
