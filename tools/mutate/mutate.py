@@ -122,8 +122,8 @@ def candidates(root):
     ]
 
 
-def sample(root, count, seed):
-    pool = candidates(root)
+def sample(root, count, seed, only=None):
+    pool = [m for m in candidates(root) if only is None or m["op"].split("#")[0] == only]
     random.Random(seed).shuffle(pool)
     return pool[:count], len(pool)
 
@@ -198,7 +198,7 @@ def campaign(args):
     if os.path.exists(results):
         with open(results) as f:
             done = {r["id"]: r for r in map(json.loads, f)}
-    mutants, pool = sample(src, args.count, args.seed)
+    mutants, pool = sample(src, args.count, args.seed, args.only)
     print(f"{len(mutants)} of {pool} possible faults; {len(done)} already judged", flush=True)
     judge(src, build, args, mutants, done, results)
     report(args)
@@ -308,10 +308,11 @@ def main():
     parser.add_argument("--build-timeout", type=int, default=600)
     parser.add_argument("--test-timeout", type=int, default=180)
     parser.add_argument("--shards", type=int, default=3)
+    parser.add_argument("--only", help="one kind of fault, e.g. lock-out")
     parser.add_argument("--fresh", action="store_true")
     args = parser.parse_args()
     if args.command == "list":
-        mutants, pool = sample(ROOT, args.count, args.seed)
+        mutants, pool = sample(ROOT, args.count, args.seed, args.only)
         for m in mutants:
             print(f"{m['id']}: {m['after'].strip()}")
         print(f"{len(mutants)} of {pool}")
