@@ -14,6 +14,20 @@
 
 namespace schlingo {
 
+namespace {
+
+// The win and the loss message treat the game window alike: what was typed
+// or pressed there while the box was up is no guess for the next word, and a
+// close request ends the program once the box is answered.
+void endIfClosedDuringMessage(Program& program) {
+    if (program.input().closeAfterMessage()) {
+        freeGlyphSet(program);
+        program.backend.exitProcess(0);
+    }
+}
+
+} // namespace
+
 bool finishWord(Program& program) {
     WordState& word = program.word;
     GameState& game = program.game;
@@ -35,6 +49,7 @@ bool finishWord(Program& program) {
         game.points = game.points + word.triesLeft + game.gamesWon;
         game.gamesWon += 1;
         showGameMessage(program, "Gratuliere, das war das richtige Wort!");
+        endIfClosedDuringMessage(program);
         if (game.winCycle > 9) {
             game.winCycle = 0;
         }
@@ -55,6 +70,7 @@ bool finishWord(Program& program) {
         game.points = 0;
         showGameMessage(program, "Sie haben leider verloren!\r\ngesuchtes Wort: " +
                                      platform::trimLeft(word.currentWord));
+        endIfClosedDuringMessage(program);
         if (!showHighscoreList(program)) {
             freeGlyphSet(program);
             program.backend.exitProcess(0);

@@ -96,6 +96,18 @@ void Input::sleepFor(int milliseconds) {
     waitUntil(guard, start + milliseconds / 1000.0, [] { return false; });
 }
 
+bool Input::closeAfterMessage() {
+    std::lock_guard guard(lock_);
+    bool closed = false;
+    for (; readPos_ != writePos_; readPos_ = (readPos_ + 1) % bufferSlots)
+        closed = closed || buffer_[static_cast<std::size_t>(readPos_)] == closeRequestCode;
+    latched_.fill(false);
+    pressed_ = 0;
+    keyArrived_ = false;
+    changed();
+    return closed;
+}
+
 template <typename Done>
 bool Input::waitUntil(std::unique_lock<std::mutex>& guard, double deadline, Done done) {
     while (!done()) {

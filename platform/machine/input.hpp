@@ -57,6 +57,10 @@ public:
     // -1: until a key is typed or the screen is touched; 100 ms and more: ended
     // early by those; shorter: not ended by keys.
     void sleepFor(int milliseconds);
+    // A game message was answered: keys pressed and typed at the game window
+    // while it was up are forgotten, so none is guessed in a word the player
+    // has not seen yet. True when the window's close request came meanwhile.
+    bool closeAfterMessage();
 
     // --- the door, Display::lock held ---
     // scanCode is set 1 with the extended prefix folded away (0..127);

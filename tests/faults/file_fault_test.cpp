@@ -6,6 +6,7 @@
 
 #include "gamefiles/highscores.hpp"
 #include "gamefiles/statistics.hpp"
+#include "platform/machine/text_file.hpp"
 #include "support/game_fixture.hpp"
 
 #include <gtest/gtest.h>
@@ -234,6 +235,11 @@ std::string loseOnAFullDisk(GameFixture& game) {
     game.useWord("ab");
     if (!fillDisk())
         return "!the disk did not fill up";
+    platform::TextFile file; // half a line, written out only by the close
+    file.openAppend(statistics);
+    file.writeText(std::string(100, 'x'), platform::FileEnding::Nothing); // more than fits
+    if (file.closeFile())
+        return "!the close reports a line the disk had no room for as written";
     if (const std::string failed = loseAGame(game); !failed.empty())
         return failed;
     if (readFile("Highscore.dat") != tableOf(-20))

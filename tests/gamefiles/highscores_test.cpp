@@ -92,6 +92,7 @@ TEST(Highscores, ReadingToleratesShortLongAndBrokenFiles) {
     EXPECT_EQ(table[2], 0);
     EXPECT_EQ(table[3], 3);
     EXPECT_EQ(table[10], 10);
+    EXPECT_EQ(game.program.highscores.newHighscores[0], 0) << "the eleventh value goes nowhere";
 
     // Not sorted after reading.
     writeFile("Highscore.dat", " 5\r\n 1\r\n");

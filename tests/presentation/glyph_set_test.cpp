@@ -160,6 +160,9 @@ TEST_F(GlyphSetTest, FilesAreReadAgainForEveryWord) {
 
     showComputerPicture(program);
     EXPECT_EQ(count(500, 150, 640, 320, 0xFF778899), 140 * 170);
+    freeGlyphSet(program); // the blank marker too, though no word row freed it
+    for (const platform::Image image : program.glyphs.glyphSet)
+        EXPECT_EQ(image, nullptr);
 }
 
 // Every shipped picture loads whole: no status but 0, no magenta left over.

@@ -35,6 +35,7 @@ TEST(WordScreen, RowIsCentredWithOneSixteenPixelFieldPerCharacter) {
     EXPECT_EQ(f.at(376, 35), boardColour);
     EXPECT_EQ(f.at(376, 52), boardColour);
     EXPECT_EQ(screen.program.word.revealedCount, 0);
+    EXPECT_EQ(glyph(screen.program, "Strich.galgen"), nullptr) << "the dash is freed once drawn";
     EXPECT_EQ(f.at(0, 0), black); // cleared, the board starts at (1, 1)
     EXPECT_EQ(f.at(640, 100), boardColour);
     EXPECT_EQ(f.at(641, 100), black);
@@ -169,11 +170,13 @@ TEST(WordScreen, BandedTextRecoloursOnlyMarkerPixelsUpToOneColumnPastTheText) {
     s.plotPixel(32, 72, 7);
     s.plotPixel(33, 73, 7);
     s.plotPixel(15, 74, 7);
+    s.plotPixel(20, 80, 7); // the row below the text
     drawBandedText(screen.program, "ab", 10, 3, 0x111111, 0x222222, 0x333333);
     const Frame f = screen.frame();
     EXPECT_EQ(f.at(32, 72), 0x111111u);
     EXPECT_EQ(f.at(33, 73), 7u);
     EXPECT_EQ(f.at(15, 74), 7u);
+    EXPECT_EQ(f.at(20, 80), 7u);
     EXPECT_TRUE(showsBandedText(f, "ab", 10, 3, 0x111111, 0x222222, 0x333333));
     // The foreground is 15 afterwards.
     s.setTextCursor(20, 1);

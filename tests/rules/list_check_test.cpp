@@ -118,6 +118,7 @@ TEST(ListCheck, ReportInGerman) {
     writeList(wordListFileName(1), "\xEF\xBB\xBF"
                                    "Allgemeine Wörter\r\nhund\r\nKatze\r\nMaus\r\n\r\nhund\r\n");
     const auto lists = checkWordLists();
+    ASSERT_EQ(lists.size(), 4u) << "one check per category's list";
     EXPECT_EQ(listCheckStatus(lists), 2); // missing lists outweigh words never won
     EXPECT_EQ(listCheckReport({lists[0], lists[2]}, 1),
               "allgemeine Wörter.txt\n"

@@ -68,7 +68,7 @@ public:
             if (step.verb == "expect" && holds(step)) {
                 advance();
             } else if (step.verb == "expect" || step.verb == "box" || step.verb == "exit" ||
-                       step.verb == "form") {
+                       step.verb == "form" || step.verb == "stray" || step.verb == "stray-close") {
                 // Not there yet: the program may need a pass or a few.
                 if (++waited_ > patience)
                     throw Failed(where(step) + " never came: " + seen());
@@ -82,7 +82,7 @@ public:
     }
 
     platform::MessageAnswer showMessage(const platform::MessageBox& box) override {
-        playStrays();
+        const bool strays = playStrays();
         // Keys and buttons let go of while the box opens: they come up after it.
         while (next < steps_.size() &&
                (steps_[next].verb == "up" || steps_[next].verb == "mouse-up")) {
@@ -100,6 +100,10 @@ public:
                : reply == "yes"  ? platform::MessageAnswer::Yes
                                  : platform::MessageAnswer::Ok);
         advance();
+        // Once a game message is gone the game window behind it has the keys
+        // again; a start window's own question gives them back to the form.
+        if (strays && box.owner == platform::MessageBox::Owner::None)
+            pass({{Kind::Activate}});
         return ScriptedBackend::showMessage(box);
     }
 
@@ -245,8 +249,6 @@ private:
             close();
         } else if (verb == "wait") {
             idle(step.number / 5);
-        } else if (verb == "stray" || verb == "stray-close") {
-            throw Failed(where(step) + ": there is no start window or box to type past");
         } else {
             throw Failed(where(step) + " is not for this moment (the program is polling)");
         }
@@ -255,7 +257,9 @@ private:
     // Keys typed into the game window left open behind the start window or a
     // box: the desktops' player activates it, types, and goes back. Without
     // such a window they go to the window in front, which the script is.
-    void playStrays() {
+    // True when there was such a window and they went to it.
+    bool playStrays() {
+        bool played = false;
         while (next < steps_.size() &&
                (steps_[next].verb == "stray" || steps_[next].verb == "stray-close")) {
             const Step& step = steps_[next];
@@ -273,9 +277,11 @@ private:
                 pass(events);
                 while (pendingPasses() != 0)
                     ScriptedBackend::pumpEvents(0, 0.0);
+                played = true;
             }
             advance();
         }
+        return played;
     }
 
     const std::vector<Step>& steps_;

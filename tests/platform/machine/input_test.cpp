@@ -207,6 +207,24 @@ TEST_F(InputTest, ANewScreenForgetsWhatWasTypedAtTheOldWindow) {
     EXPECT_EQ(events.waits.size(), 2u) << "no key arrived for the new screen yet";
 }
 
+TEST_F(InputTest, AfterAGameMessageOnlyItsCloseRequestIsLeft) {
+    openActive();
+    tap(45);
+    deliver([&] {
+        input.pointerMoved(10, 10, true);
+        input.buttonChanged(0, true);
+        input.buttonChanged(0, false);
+        input.postKey(closeRequestCode);
+        input.postKey(27);
+    });
+    EXPECT_TRUE(input.closeAfterMessage());
+    events.onAwait = [&](int n) { n == 2 ? post('n') : void(); };
+    input.sleepFor(-1);
+    EXPECT_EQ(input.readKey() + input.readKey(), "n") << "the box's keys are gone, ended no wait";
+    const PassInput& pass = input.beginPass();
+    EXPECT_FALSE(pass.keys[45] || pass.mouse.buttons != 0) << "the tapped X, the click: no guess";
+}
+
 TEST_F(InputTest, SleepForeverEndsOnAKeyOrATouchAndLeavesTheBufferAsItWas) {
     events.onAwait = [&](int n) {
         if (n == 3)
@@ -323,8 +341,11 @@ TEST_F(InputTest, ButtonsWheelAndCaptureWhileHeld) {
     // Released outside: the pointer is gone.
     deliver([&] { input.buttonChanged(0, false); });
     EXPECT_EQ(input.beginPass().mouse.status, 1);
-    deliver([&] { input.buttonChanged(5, true); });
-    EXPECT_EQ(input.beginPass().mouse.status, 1) << "five buttons only";
+    deliver([&] {
+        input.pointerMoved(5, 5, true);
+        input.buttonChanged(5, true);
+    });
+    EXPECT_EQ(input.beginPass().mouse.buttons, 0) << "five buttons only";
 }
 
 TEST_F(InputTest, AClickLetGoWithinAPassIsSeenWhereItWentDownForThePassesAsked) {
@@ -509,7 +530,11 @@ class ThreadedEvents : public EventSource, public Clock {
 public:
     bool deliversOnItsOwn() const override { return true; }
     void pumpEvents(std::uint64_t, double) override { ADD_FAILURE() << "pumped a presenter"; }
+    // A wait that spins reads the clock thousands of times; one that sleeps,
+    // a few.
+    std::atomic<int> clockReads{0};
     double timerSeconds() override {
+        ++clockReads;
         return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count();
     }
     LocalTime localTime() override { return {}; }
@@ -622,6 +647,7 @@ TEST_F(PresenterWaitTest, WaitingForAKeyBlocksUntilOneIsTyped) {
         typedFirst = late.done();
     }
     EXPECT_TRUE(typedFirst);
+    EXPECT_LE(events.clockReads, 20) << "asleep until the key, not spinning";
     EXPECT_EQ(input.readKey(), " ") << "the key stays for readKey";
 
     // A long sleep ends at a key too, and runs its full length without one.
@@ -629,7 +655,9 @@ TEST_F(PresenterWaitTest, WaitingForAKeyBlocksUntilOneIsTyped) {
         LateChange late(lock, door, [&] { input.postKey('q'); });
         EXPECT_LT(timed([&] { input.sleepFor(60000); }), prompt);
     }
+    events.clockReads = 0;
     EXPECT_GE(timed([&] { input.sleepFor(150); }), 140ms);
+    EXPECT_LE(events.clockReads, 20) << "timed waits sleep too";
 }
 
 TEST_F(PresenterWaitTest, GamePassesSeeEveryTapAndWaitBetweenThem) {

@@ -44,6 +44,7 @@ TEST(NumberItem, AmpersandPrefixesChooseTheBase) {
     EXPECT_EQ(integerFromItem("&HFF"), 255);
     EXPECT_EQ(integerFromItem("&hff"), 255);
     EXPECT_EQ(integerFromItem("&H1g"), 1);
+    EXPECT_EQ(integerFromItem("&H1Z"), 1); // no digit just below the small letters
     EXPECT_EQ(integerFromItem("&H"), 0);
     EXPECT_EQ(integerFromItem("&HFFFFFFFF"), -1);
     EXPECT_EQ(integerFromItem("&H100000005"), 5); // wraps at 32 bits

@@ -118,11 +118,15 @@ TEST_F(ScreenTest, OpeningRefusesIllegalSizesAndDepthsAndKeepsTheOpenScreen) {
     EXPECT_EQ(screen.openScreen(940, 320, 3, 1, 0), StatusIllegal);
     EXPECT_FALSE(screen.isOpen());
     EXPECT_TRUE(backend.windowsOpened().empty());
+    EXPECT_EQ(screen.openScreen(1, 1, 32, 1, 0), StatusOk) << "one pixel is a screen";
+    ImageLayout layout;
+    const std::uint8_t header[3]{};
+    EXPECT_FALSE(readImageLayout(nullptr, 0, layout) || readImageLayout(header, 3, layout));
     for (int depth : {1, 2, 4, 8, 15, 16, 24})
         EXPECT_EQ(screen.openScreen(20, 10, depth, 0, 0), StatusOk) << depth;
     screen.plotPixel(1, 1, 0x42);
     EXPECT_EQ(screen.openScreen(940, 320, 12, 1, 0), StatusIllegal);
-    EXPECT_EQ(screen.openScreen(100000, 100000, 32, 1, 0), StatusOutOfMemory);
+    EXPECT_EQ(screen.openScreen(16384, 16385, 32, 1, 0), StatusOutOfMemory); // above 1 GiB
     EXPECT_EQ(screen.width(), 20);
     EXPECT_EQ(screen.readPixel(1, 1), 0x42u);
     // Inside a lock the window could not be made; the screen stays.
@@ -435,6 +439,7 @@ TEST_F(ScreenTest, ThePresenterUploadsOnlyRowsThatReallyChanged) {
     }
     EXPECT_EQ(span.firstRow, 0);
     EXPECT_EQ(span.lastRow, 319);
+    EXPECT_TRUE(presenterPass().empty()) << "the whole frame was just copied";
 
     // Through the scripted presenter: the row count follows real changes only.
     backend.idle(3);

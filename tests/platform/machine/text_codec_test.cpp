@@ -22,6 +22,10 @@ TEST(TextCodec, GermanLettersAndTheEuroInUtf8AndUtf16) {
     EXPECT_EQ(utf8ToCp1252("L\xc3\xa4nder"), std::optional<std::string>("L\xe4nder"));
     // A message's line breaks, and a lone "\r" kept.
     EXPECT_EQ(cp1252MessageToUtf8("verloren!\r\nWort: \xe4\r"), "verloren!\nWort: \xc3\xa4\r");
+    std::string out; // every length of UTF-8 at its bounds
+    for (const char32_t codePoint : {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x1F600})
+        appendUtf8(out, codePoint);
+    EXPECT_EQ(out, "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf0\x9f\x98\x80");
 }
 
 TEST(TextCodec, EveryByteSurvivesARoundTrip) {
@@ -53,7 +57,7 @@ TEST(TextCodec, OemConversionForTheScreenFont) {
               "\x84\x94\x81\xe1\x8e\x99\x9a\xa4\xa5");
     EXPECT_EQ(toOem("Punkte: 12"), "Punkte: 12");
     EXPECT_EQ(toOem(std::string("\0\x1f\x7f", 3)), std::string("\0\x1f\x7f", 3));
-    EXPECT_EQ(toOem("\xb0\xb1\xb5\xa3"), "\xf8\xf1\xe6\x9c"); // ° ± µ £
+    EXPECT_EQ(toOem("\xb0\xb1\xb5\xa3\xc7"), "\xf8\xf1\xe6\x9c\x80"); // ° ± µ £ Ç
     // Characters code page 437 lacks become the one replacement byte.
     const std::string replaced(3, static_cast<char>(oemReplacement));
     EXPECT_EQ(toOem("\x80\xc0\xfe"), replaced); // € À þ

@@ -217,12 +217,16 @@ TEST(TextFileRead, AFileIsReadWholeOnlyUpToItsLimit) {
 }
 
 TEST(TextFileRead, ItemsFromMemoryReadAsFromAFile) {
+    TempDir dir;
+    writeBytes("in.txt", "alt\r\n");
     TextFile file;
+    ASSERT_TRUE(file.openInput("in.txt"));
     file.openInputBytes("a,\"b,c\"\r\n 5\r\n");
     EXPECT_EQ(file.readTextItem(), "a");
     EXPECT_EQ(file.readTextItem(), "b,c");
     EXPECT_EQ(file.readIntegerItem(), 5);
     EXPECT_TRUE(file.atEnd());
+    EXPECT_EQ(file.readTextItem(), "") << "the file opened before is closed";
 }
 
 } // namespace
