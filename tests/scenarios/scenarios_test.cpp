@@ -103,7 +103,7 @@ public:
         // Once a game message is gone the game window behind it has the keys
         // again; a start window's own question gives them back to the form.
         if (strays && box.owner == platform::MessageBox::Owner::None)
-            pass({{Kind::Activate}});
+            pass({InputEvent::focus(true)});
         return ScriptedBackend::showMessage(box);
     }
 
