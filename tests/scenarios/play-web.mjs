@@ -15,7 +15,7 @@ import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
-import {launch, serve, startForm} from '../web/browser.mjs';
+import {launch, recordBoxes, serve, startForm} from '../web/browser.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const data = path.resolve(here, '../../data');
@@ -79,19 +79,7 @@ async function play(browser, url, scenario) {
   });
   page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
   // Every box the page opened, with its text, as it opened them.
-  await page.evaluateOnNewDocument(() => {
-    window.scenarioBoxes = {opened: [], closed: 0};
-    document.addEventListener('DOMContentLoaded', () => {
-      const box = document.getElementById('message-box');
-      new MutationObserver((changes) => {
-        for (const change of changes) {
-          if (change.oldValue === null) {
-            window.scenarioBoxes.opened.push(document.getElementById('message-text').textContent);
-          } else ++window.scenarioBoxes.closed;
-        }
-      }).observe(box, {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
-    });
-  });
+  await page.evaluateOnNewDocument(recordBoxes, 'scenarioBoxes');
   const {steps, files, wordLength} = scenario;
   if (scenario.windowFails) {
     // The canvas has no 2D context to give: the game window cannot be made.

@@ -144,3 +144,20 @@ export const field = {
   u: [225, 256, 250, 281], v: [255, 256, 282, 281], w: [285, 256, 318, 281],
   x: [322, 256, 349, 281], y: [352, 256, 378, 281], z: [382, 256, 407, 281]
 };
+
+// Run in the page before its scripts (page.evaluateOnNewDocument(recordBoxes,
+// NAME)): window[NAME] gets every message box's text as it opens, in order,
+// and the count of boxes closed.
+export function recordBoxes(name) {
+  const boxes = window[name] = {opened: [], closed: 0};
+  document.addEventListener('DOMContentLoaded', () => {
+    new MutationObserver((changes) => {
+      for (const change of changes) {
+        if (change.oldValue === null) {
+          boxes.opened.push(document.getElementById('message-text').textContent);
+        } else ++boxes.closed;
+      }
+    }).observe(document.getElementById('message-box'),
+               {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
+  });
+}

@@ -22,7 +22,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {createRequire} from 'node:module';
-import {checks, launch as launchChromium, serve} from './browser.mjs';
+import {checks, launch as launchChromium, recordBoxes, serve} from './browser.mjs';
 
 const args = process.argv.slice(2);
 const firefox = args[0] === '--firefox' ? args.shift() : null;
@@ -49,7 +49,7 @@ const same = (seen, expected) => seen !== null && expected !== null &&
 
 // Before the page's own scripts: the clock as far off as window.schlingoClock
 // says (it may change at any time), full storage from window.schlingoQuota
-// bytes a file on, and the message boxes counted as they open and close.
+// bytes a file on.
 function beforePage(shift) {
   window.schlingoClock = shift;
   const RealDate = Date, realNow = Date.now;
@@ -75,17 +75,6 @@ function beforePage(shift) {
     }
     return request;
   };
-  window.schlingoBoxes = {opened: [], closed: 0};
-  document.addEventListener('DOMContentLoaded', () => {
-    const box = document.getElementById('message-box');
-    new MutationObserver((changes) => {
-      for (const change of changes) {
-        if (change.oldValue === null) {
-          schlingoBoxes.opened.push(document.getElementById('message-text').textContent);
-        } else ++schlingoBoxes.closed;
-      }
-    }).observe(box, {attributes: true, attributeFilter: ['open'], attributeOldValue: true});
-  });
 }
 
 // Long enough for a machine busy with other work.
@@ -128,6 +117,7 @@ const kept = (page, name) => page.evaluate((name) => new Promise((resolve, rejec
 async function visit(browser, url, shift = 0) {
   const page = await browser.newPage();
   await page.evaluateOnNewDocument(beforePage, shift);
+  await page.evaluateOnNewDocument(recordBoxes, 'schlingoBoxes');
   await page.goto(url);
   await settled(page);
   return page;
