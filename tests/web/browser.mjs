@@ -128,8 +128,12 @@ export async function launch() {
   return browser;
 }
 
+// How long a test waits for what must come. Only a failure waits it out, and
+// a CI machine running browsers, Wine and builds side by side needs it.
+export const patience = 30000;
+
 // Resolves when the page's start form is shown.
-export function startForm(page, timeout = 30000) {
+export function startForm(page, timeout = patience) {
   return page.waitForSelector('#start-form:not([hidden])', {timeout});
 }
 

@@ -8,7 +8,7 @@
 //
 // Ends with "N passed, N failed", one check a line; exits non-zero on a failure.
 import path from 'node:path';
-import {checks, field, launch, serve, startForm} from './browser.mjs';
+import {checks, field, launch, patience, serve, startForm} from './browser.mjs';
 
 const site = path.resolve(process.argv[2] || 'dist/web');
 const check = checks();
@@ -96,7 +96,7 @@ try {
     const data = document.getElementById('screen').getContext('2d')
       .getImageData(f[0], f[1], f[2] - f[0] + 1, f[3] - f[1] + 1).data;
     return data.every((v, i) => i % 4 === 3 || v === 0);
-  }, {timeout: 3000}, field.a).then(() => check(true), () => check(false, 'a tap blacks out the a'));
+  }, {timeout: patience}, field.a).then(() => check(true), () => check(false, 'a tap blacks out the a'));
 
   // --- desktops: too narrow for the game, and wide enough for factor 2 ---
   // Its own context: the phone's tab holds the one-tab lock.

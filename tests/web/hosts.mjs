@@ -21,7 +21,7 @@ import fs from 'node:fs';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
-import {serve} from './browser.mjs';
+import {patience, serve} from './browser.mjs';
 
 export const profiles = ['heuristic', 'redirect', 'encoded', 'no-store', 'etag', 'year', 'folder',
                          'two-builds', 'update', 'nginx', 'lan', 'half-upload'];
@@ -172,9 +172,9 @@ export async function settled(server) {
 async function plays(page, go) {
   try {
     await go();
-    await page.waitFor(() => !document.getElementById('start-form').hidden, {timeout: 15000});
+    await page.waitFor(() => !document.getElementById('start-form').hidden, {timeout: patience});
     await page.press('Enter');
-    for (let end = Date.now() + 15000; ;) {
+    for (let end = Date.now() + patience; ;) {
       const [box, game] = await page.evaluate(() => [document.getElementById('message-box').open,
                                                      !document.getElementById('game').hidden]);
       if (game && !box) return true;
@@ -213,7 +213,7 @@ export async function revisits(browser, server, check) {
     // Its worker in charge, and so done with whatever it clears away.
     await page.waitFor(() => Promise.race([
       navigator.serviceWorker.ready.then((r) => r.active.state === 'activated'),
-      new Promise((resolve) => setTimeout(() => resolve(false), 500))]), {timeout: 15000})
+      new Promise((resolve) => setTimeout(() => resolve(false), 500))]), {timeout: patience})
       .catch(() => {});
   }
   // Copies as builds before kept them, unnamed by folder: this folder's and
@@ -242,7 +242,7 @@ export async function revisits(browser, server, check) {
     await page.waitFor(async (mark) =>
       (await navigator.serviceWorker.getRegistration()).active.state === 'activated' &&
       (await fetch('schlingo.css').then((r) => r.text())).endsWith(`/* ${mark} */\n`),
-                       mark, {timeout: 20000}).catch(() => {});
+                       mark, {timeout: patience}).catch(() => {});
   }
   // One whole copy per folder, and none at all where it cannot be made.
   for (const url of [server.url, server.other].filter((url) => url && !server.plain)) {

@@ -27,7 +27,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import {createRequire} from 'node:module';
-import {checks, field, serve} from './browser.mjs';
+import {checks, field, patience, serve} from './browser.mjs';
 import {open} from './engines.mjs';
 import {host, revisits, settled} from './hosts.mjs';
 
@@ -184,20 +184,20 @@ try {
     });
     await page.tap(box.left + x * box.scale, box.top + y * box.scale);
   };
-  const startForm = (timeout = 30000) =>
+  const startForm = (timeout = patience) =>
     page.waitFor(() => !document.getElementById('start-form').hidden, {timeout});
 
   let boxesSeen = 0;
   // Answers the next message box with Enter and returns its title and text.
   async function answerBox(name) {
     const n = boxesSeen++;
-    await page.waitFor((n) => window.schlingoBoxes.opened.length > n, n, {timeout: 10000});
+    await page.waitFor((n) => window.schlingoBoxes.opened.length > n, n, {timeout: patience});
     const seen = await page.evaluate((n) => ({...window.schlingoBoxes.opened[n],
       described: document.getElementById('message-said').textContent}), n);
     if (name) await shot(name);
     if (touch) await tapOn(seen.text === 'Wirklich beenden?' ? '#message-yes' : '#message-ok');
     else await page.press('Enter');
-    await page.waitFor((n) => window.schlingoBoxes.closed > n, n, {timeout: 5000});
+    await page.waitFor((n) => window.schlingoBoxes.closed > n, n, {timeout: patience});
     return seen;
   }
   async function reload() {
@@ -213,7 +213,7 @@ try {
     if (touch) await tapGame((x1 + x2) / 2, (y1 + y2) / 2);
     else await page.press(code);
     if (letter) {
-      const end = Date.now() + 3000;
+      const end = Date.now() + patience;
       while (!(await black(letter)) && Date.now() < end) await new Promise((r) => setTimeout(r, 20));
     }
   }
@@ -241,7 +241,7 @@ try {
     input.dispatchEvent(new Event('change', {bubbles: true}));
   }, Array.from(list));
   await page.waitFor(() => document.getElementById('files-status').textContent.includes('ersetzt'),
-                     {timeout: 5000});
+                     {timeout: patience});
   // An Enter at once after the panel's button goes to the form's default button.
   const backAt = await page.evaluate(() => {
     document.getElementById('files-close').click();
@@ -272,7 +272,7 @@ try {
       input.files = chosen.files;
       input.dispatchEvent(new Event('change', {bubbles: true}));
     }, name, Array.from(bytes));
-    await page.waitFor(() => !document.getElementById('files-check').hidden, {timeout: 5000});
+    await page.waitFor(() => !document.getElementById('files-check').hidden, {timeout: patience});
     const report = await page.evaluate(() => document.getElementById('files-check').textContent);
     await press_('#files-close');
     return report;
@@ -398,7 +398,7 @@ try {
         [lost, boxes[0]]);
 
   // --- the list screen: 8 points ranked into place 7, marked on its row ---
-  await page.waitFor(() => document.getElementById('screen').width === 400, {timeout: 5000});
+  await page.waitFor(() => document.getElementById('screen').width === 400, {timeout: patience});
   check(await page.evaluate(() => !document.getElementById('save-failed').hidden &&
                                   !document.querySelector('dialog[open]')),
         'the page, not a box, says the scores cannot be kept');
@@ -432,22 +432,22 @@ try {
         'the markers are ">>>" and "<<<"');
   if (touch) await tapGame(200, 200);
   else await page.press('Space');
-  const left = await startForm(5000).catch(() => false);
+  const left = await startForm().catch(() => false);
   check(left, touch ? 'a tap leaves the list screen' : 'Space leaves the list screen');
   if (!left) await page.press('Space'); // to see what else fails
-  await startForm(5000);
+  await startForm();
 
   // --- "Beenden", "Ja": the program ends although saving still fails ---
   await press_('#start-control-14');
   const question = await answerBox('question.png');
   check(question.text === 'Wirklich beenden?', 'Beenden asks first', question.text);
-  await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: 5000});
+  await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: patience});
   check(await visible('#ended') && await visible('#restart'),
         'the page says the program ended and offers "Neu starten"');
   await shot('ended.png');
   // Saving works again: the retry brings the files up to date.
   await page.evaluate(() => { window.schlingoRefuseSaves = false; });
-  await page.waitFor(() => document.getElementById('save-failed').hidden, {timeout: 15000})
+  await page.waitFor(() => document.getElementById('save-failed').hidden, {timeout: patience})
     .catch(() => {});
   check(await page.evaluate(() => document.getElementById('save-failed').hidden),
         'the notice goes once a save works');
@@ -471,7 +471,7 @@ try {
   // --- a second tab waits; the first plays on until the second takes over ---
   const second = await browser.newPage();
   await second.goto(server.url);
-  await second.waitFor(() => !document.getElementById('busy').hidden, {timeout: 10000});
+  await second.waitFor(() => !document.getElementById('busy').hidden, {timeout: patience});
   check(await second.evaluate(() =>
     document.getElementById('busy').textContent.includes('bereits in einem anderen Tab') &&
     document.getElementById('start-form').hidden && document.getElementById('files-button').disabled),
@@ -482,7 +482,7 @@ try {
   await second.bringToFront();
   await second.click('#take-over');
   await second.waitFor(() => !document.getElementById('start-form').hidden, {timeout: 30000});
-  await page.waitFor(() => !document.getElementById('stolen').hidden, {timeout: 5000})
+  await page.waitFor(() => !document.getElementById('stolen').hidden, {timeout: patience})
     .catch(() => {});
   check(await page.evaluate(() => !document.getElementById('stolen').hidden &&
                                   document.getElementById('start-form').hidden),
@@ -506,7 +506,7 @@ try {
     check(won.text === 'Gratuliere, das war das richtige Wort!',
           `b and r win "bär" from a list in ${list.encoding}`, won.text);
     await page.press('Escape');
-    await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: 5000});
+    await page.waitFor(() => document.documentElement.dataset.schlingoEnded === '0', {timeout: patience});
   }
   if (profile) {
     await page.close();
