@@ -15,7 +15,7 @@ import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
-import {launch, recordBoxes, serve, startForm} from '../web/browser.mjs';
+import {launch, patience, recordBoxes, serve, startForm} from '../web/browser.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const data = path.resolve(here, '../../data');
@@ -99,9 +99,9 @@ async function play(browser, url, scenario) {
     const e = document.querySelector(s);
     return !!e && !e.hidden && e.offsetParent !== null;
   }, selector);
-  // until(what, test): waits until test() is true, at most 10 s.
+  // until(what, test): waits until test() is true, at most one patience.
   async function until(what, test) {
-    const end = Date.now() + 10000;
+    const end = Date.now() + patience;
     for (;;) {
       if (await test()) return;
       if (Date.now() > end) throw new Failure(`not seen: ${what}; seen: ${await seen()}`);

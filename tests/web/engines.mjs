@@ -16,7 +16,7 @@ import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import {createRequire} from 'node:module';
-import {chromium} from './browser.mjs';
+import {chromium, patience} from './browser.mjs';
 
 const require = createRequire(import.meta.url);
 const puppeteer = require('puppeteer-core');
@@ -36,7 +36,7 @@ function common(page) {
   };
   page.waitFor = async (fn, ...args) => {
     const timeout = typeof args[args.length - 1] === 'object' && args[args.length - 1] !== null &&
-        'timeout' in args[args.length - 1] ? args.pop().timeout : 10000;
+        'timeout' in args[args.length - 1] ? args.pop().timeout : patience;
     const end = Date.now() + timeout;
     for (;;) {
       const value = await page.evaluate(fn, ...args);
