@@ -2,6 +2,7 @@
 // neither hang nor crash and follow the item rules. Empty lists, a heading
 // alone and lists past a million entries are covered with the word choice.
 
+#include "support/file_bytes.hpp"
 #include "support/game_fixture.hpp"
 
 #include "rules/word_choice.hpp"
@@ -74,8 +75,7 @@ TEST(DamagedWordList, AListLargerThanTheGameCanHoldEndsWithAMessageUnread) {
     GameFixture game;
     writeFile(generalList, "kopf\r\nhund\r\n");
     // Sparse: the disk holds a few bytes, the length claims more than memory.
-    std::filesystem::resize_file(std::filesystem::path(u8"allgemeine Wörter.txt"),
-                                 maxListBytes + 1);
+    lengthenSparsely(std::filesystem::path(u8"allgemeine Wörter.txt"), maxListBytes + 1);
     EXPECT_EQ(game.chooseWordNow(), 0);
     EXPECT_EQ(game.script().messageTexts(),
               (std::vector<std::string>{
@@ -87,7 +87,7 @@ TEST(DamagedWordList, AListLargerThanTheGameCanHoldEndsWithAMessageUnread) {
 TEST(DamagedWordListDeathTest, AListLargerThanMemoryIsUnreadableNotAnAbort) {
     GameFixture game;
     writeFile(generalList, "kopf\r\nhund\r\n");
-    std::filesystem::resize_file(std::filesystem::path(u8"allgemeine Wörter.txt"), 1LL << 30);
+    lengthenSparsely(std::filesystem::path(u8"allgemeine Wörter.txt"), 1LL << 30);
     auto chooseInLittleMemory = [&game] {
         long pages = 0;
         std::ifstream("/proc/self/statm") >> pages;

@@ -2,6 +2,7 @@
 
 #include "platform/seam/host.hpp"
 #include "rules/word_choice.hpp"
+#include "support/file_bytes.hpp"
 #include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
@@ -104,7 +105,7 @@ TEST(ListCheck, AMissingOrUnreadableListGivesStatusTwo) {
     std::filesystem::remove(std::filesystem::path(u8"Städte.txt"));
     writeList(cities, "kopf\r\nulm\r\n");
     // Sparse: refused by its length, nothing read.
-    std::filesystem::resize_file(std::filesystem::path(u8"Städte.txt"), maxListBytes + 1);
+    lengthenSparsely(std::filesystem::path(u8"Städte.txt"), maxListBytes + 1);
     const ListCheck huge = checkWordList(cities);
     EXPECT_EQ(huge.state, ListCheck::State::TooLarge);
     EXPECT_EQ(listCheckStatus({huge}), 2);

@@ -10,6 +10,7 @@
 namespace schlingo::platform {
 namespace {
 
+using test::lengthenSparsely;
 using test::TempDir;
 using test::writeBytes;
 
@@ -210,7 +211,7 @@ TEST(TextFileRead, AFileIsReadWholeOnlyUpToItsLimit) {
     GTEST_SKIP() << "the page's files live in its memory, which holds no file of gigabytes";
 #endif
     // Far larger than memory, yet nothing is read: the length alone refuses it.
-    std::filesystem::resize_file("ten.txt", 1LL << 36);
+    lengthenSparsely("ten.txt", 1LL << 36);
     const FileBytes huge = readFileUpTo("ten.txt", 1LL << 32);
     EXPECT_EQ(huge.status, FileBytes::Status::TooLarge);
     EXPECT_TRUE(huge.bytes.empty());
