@@ -54,21 +54,11 @@ function play({profile, engine}) {
   });
 }
 
+// Each row is printed as its run ends, so a run cut short still shows the
+// rows before it.
 const started = Date.now();
-const results = new Array(runs.length);
-let next = 0;
-async function worker() {
-  while (next < runs.length) {
-    const i = next++;
-    results[i] = await play(runs[i]);
-  }
-}
-await Promise.all([worker(), worker()]);
-
-console.log('profile     engine    checks   second  reload  offline  first visit');
 let passed = 0, failed = 0;
-for (const [i, {profile, engine}] of runs.entries()) {
-  const r = results[i];
+function report({profile, engine}, r) {
   console.log(`${profile.padEnd(11)} ${engine.padEnd(9)} ${r.tally.padEnd(8)} ` +
               `${r.visits[0].padEnd(7)} ${r.visits[1].padEnd(7)} ${r.visits[2].padEnd(8)} ` +
               `${r.bytes} bytes  ${r.ok ? 'ok' : 'FAILED'}`);
@@ -76,6 +66,15 @@ for (const [i, {profile, engine}] of runs.entries()) {
   if (r.ok) ++passed;
   else ++failed;
 }
+console.log('profile     engine    checks   second  reload  offline  first visit');
+let next = 0;
+async function worker() {
+  while (next < runs.length) {
+    const run = runs[next++];
+    report(run, await play(run));
+  }
+}
+await Promise.all([worker(), worker()]);
 console.log(`${Math.round((Date.now() - started) / 1000)} s`);
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);
